@@ -1,0 +1,43 @@
+#include "PanelStatusBar.h"
+
+namespace hp::app {
+
+PanelStatusBar::PanelStatusBar(int panels, QWidget* parent)
+    : QStatusBar(parent)
+{
+    setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < panels; ++i) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("StatusBar1.Panel%1").arg(i + 1));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(120);
+        addWidget(label, 1);
+        m_panels << label;
+    }
+}
+
+void PanelStatusBar::setPanel(int number, const QString& text)
+{
+    if (number >= 1 && number <= m_panels.size()) {
+        m_panels[number - 1]->setText(text);
+        m_panels[number - 1]->setToolTip(text);
+    }
+}
+
+QString PanelStatusBar::panel(int number) const
+{
+    if (number >= 1 && number <= m_panels.size())
+        return m_panels[number - 1]->text();
+    return {};
+}
+
+QStringList PanelStatusBar::panels() const
+{
+    QStringList out;
+    for (const QLabel* l : m_panels)
+        out << l->text();
+    return out;
+}
+
+} // namespace hp::app

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "QpxNet.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+namespace hp::cglink {
+
+// A message box the operator is to see: text and title.
+struct Notice {
+    QString text;
+    QString title;
+};
+
+// The template project the console has open; an empty path means none.
+struct TemplateProject {
+    QString path;
+    QString folder;
+};
+
+// The program's one connection to the CG server: the handle of the last
+// connect, passed to every call. Text becomes code page 950 here.
+class CgLink : public QObject {
+    Q_OBJECT
+public:
+    explicit CgLink(std::shared_ptr<QpxNet> net, QObject* parent = nullptr);
+
+    qint32 handle() const { return m_handle; }
+    // Connects and keeps the new handle, whatever its value.
+    qint32 connectTo(const QString& address);
+    bool isUp();
+    qint32 send(qint32 code, const QString& text);
+    // Sends a value the caller keeps: the buffer as the library leaves it
+    // replaces the value.
+    qint32 sendKeeping(qint32 code, QString& text);
+    void colorBar();
+
+    // The two checks before a graphic is prepared, in order; nullopt when the
+    // graphic may go ahead.
+    std::optional<Notice> checkBeforeGraphic(const TemplateProject& project);
+
+signals:
+    // Some character of the text has no code in code page 950 and went out as "?".
+    void textNotEncodable(const QString& text);
+    // A command went out (code and text as the program composed it).
+    void sent(qint32 code, const QString& text);
+
+private:
+    QByteArray encode(const QString& text);
+
+    std::shared_ptr<QpxNet> m_net;
+    qint32 m_handle = 0;
+};
+
+} // namespace hp::cglink

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "CgLink.h"
+
+#include <functional>
+
+namespace hp::app {
+class Clock;
+class OperatorDialogs;
+class SettingsStore;
+} // namespace hp::app
+
+namespace hp::cglink {
+
+// The menu commands that drive the CG link directly: connect, open template
+// project, colour bar, clear screen. The console and the set-up window differ
+// in the default address, the status panel of the project path and whether
+// the project is kept.
+class CgMenuCommands {
+public:
+    enum class Window { Console, Setup };
+    using PanelSetter = std::function<void(int panel, const QString& text)>;
+
+    CgMenuCommands(Window window, CgLink& link, app::SettingsStore& settings,
+                   app::OperatorDialogs& dialogs, const app::Clock& clock, PanelSetter setPanel);
+
+    // mQPXServer: asks for the address, then connects.
+    void mQPXServer_Click();
+    // mPRJ: the console passes its project, which the chosen path replaces.
+    void mPRJ_Click(TemplateProject* consoleProject);
+    void mColorBar_Click();
+    void mClear_Click();
+
+    // Connects with the address and reports the outcome; true when connected.
+    bool connectAndReport(const QString& address);
+
+private:
+    Window m_window;
+    CgLink& m_link;
+    app::SettingsStore& m_settings;
+    app::OperatorDialogs& m_dialogs;
+    const app::Clock& m_clock;
+    PanelSetter m_setPanel;
+    QString m_lastProjectDialogPath;
+};
+
+} // namespace hp::cglink

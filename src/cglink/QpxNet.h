@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+namespace hp::cglink {
+
+// The four functions of the CG client library. Text crosses this seam as code
+// page 950 bytes; the send buffer is writable and holds, after the call, the
+// text as the library left it.
+class QpxNet {
+public:
+    virtual ~QpxNet() = default;
+    virtual qint32 connectQpxSystem(const QByteArray& address) = 0;
+    virtual qint32 isConnected(qint32 handle) = 0;
+    virtual qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) = 0;
+    virtual qint32 colorBar(qint32 handle) = 0;
+};
+
+// "tcp" (the default), "library:PATH" or "record:FILE".
+Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& spec);
+
+} // namespace hp::cglink

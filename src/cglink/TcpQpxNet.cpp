@@ -1,0 +1,114 @@
+#include "TcpQpxNet.h"
+
+#include "Cp950.h"
+
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCgTcp, "homeplate.cglink.tcp")
+
+namespace hp::cglink {
+
+TcpQpxNet::TcpQpxNet(int timeoutMs)
+    : m_timeoutMs(timeoutMs)
+{
+}
+
+TcpQpxNet::~TcpQpxNet()
+{
+    for (auto& s : m_sockets)
+        s->abort();
+}
+
+bool TcpQpxNet::loopbackOnly()
+{
+    return qEnvironmentVariable("HOMEPLATE_LOOPBACK_ONLY") == QStringLiteral("1");
+}
+
+qint32 TcpQpxNet::connectQpxSystem(const QByteArray& address)
+{
+    const auto ep = wire::parseEndpoint(fromCp950(address));
+    if (!ep) {
+        qCWarning(lcCgTcp) << "malformed CG address" << address;
+        return 0;
+    }
+    if (loopbackOnly() && !wire::isLoopbackHost(ep->host)) {
+        qCWarning(lcCgTcp) << "refused non-loopback CG address" << ep->host;
+        return 0;
+    }
+    auto socket = std::make_shared<QTcpSocket>();
+    socket->connectToHost(ep->host, ep->port);
+    if (!socket->waitForConnected(m_timeoutMs)) {
+        qCWarning(lcCgTcp) << "cannot connect to" << ep->host << ep->port << socket->errorString();
+        socket->abort();
+        return 0;
+    }
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    const qint32 handle = m_nextHandle++;
+    m_sockets.insert(handle, socket);
+    return handle;
+}
+
+std::optional<wire::Reply> TcpQpxNet::roundTrip(qint32 handle, const wire::Request& request)
+{
+    const auto it = m_sockets.constFind(handle);
+    if (it == m_sockets.constEnd())
+        return std::nullopt;
+    QTcpSocket& socket = **it;
+    if (socket.state() != QAbstractSocket::ConnectedState)
+        return std::nullopt;
+
+    // Anything left over from an earlier, abandoned exchange is stale.
+    socket.readAll();
+    QDeadlineTimer deadline(m_timeoutMs);
+    auto fail = [&](const char* what) -> std::optional<wire::Reply> {
+        qCWarning(lcCgTcp) << "CG link down:" << what << socket.errorString();
+        socket.abort();
+        m_sockets.remove(handle);
+        return std::nullopt;
+    };
+
+    socket.write(wire::encodeRequest(request));
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+            return fail("write");
+    }
+    wire::FrameReader reader;
+    QByteArray payload;
+    for (;;) {
+        reader.append(socket.readAll());
+        const auto status = reader.next(payload);
+        if (status == wire::FrameReader::Status::Frame)
+            break;
+        if (status == wire::FrameReader::Status::TooLarge)
+            return fail("oversized reply");
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime())))
+            return fail("no reply");
+    }
+    const auto reply = wire::decodeReply(payload);
+    if (!reply)
+        return fail("malformed reply");
+    return reply;
+}
+
+qint32 TcpQpxNet::isConnected(qint32 handle)
+{
+    return roundTrip(handle, {wire::Op::Ping, 0, {}}) ? 1 : 0;
+}
+
+qint32 TcpQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
+{
+    const auto reply = roundTrip(handle, {wire::Op::Send, code, buffer});
+    if (!reply)
+        return -1;
+    buffer = reply->text;
+    return reply->result;
+}
+
+qint32 TcpQpxNet::colorBar(qint32 handle)
+{
+    const auto reply = roundTrip(handle, {wire::Op::ColorBar, 0, {}});
+    return reply ? reply->result : -1;
+}
+
+} // namespace hp::cglink

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "QpxNet.h"
+#include "WireProtocol.h"
+
+#include <QHash>
+#include <QTcpSocket>
+#include <memory>
+
+namespace hp::cglink {
+
+// Talks to a CG server over TCP. Every wait is bounded by two seconds; a reply
+// that does not come in time marks the link down. With
+// HOMEPLATE_LOOPBACK_ONLY=1 every address outside the loopback range is refused
+// without opening a socket.
+class TcpQpxNet final : public QpxNet {
+public:
+    explicit TcpQpxNet(int timeoutMs = wire::kTimeoutMs);
+    ~TcpQpxNet() override;
+
+    qint32 connectQpxSystem(const QByteArray& address) override;
+    qint32 isConnected(qint32 handle) override;
+    qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
+    qint32 colorBar(qint32 handle) override;
+
+    static bool loopbackOnly();
+
+private:
+    std::optional<wire::Reply> roundTrip(qint32 handle, const wire::Request& request);
+
+    int m_timeoutMs;
+    qint32 m_nextHandle = 1;
+    QHash<qint32, std::shared_ptr<QTcpSocket>> m_sockets;
+};
+
+} // namespace hp::cglink
