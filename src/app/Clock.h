@@ -18,7 +18,8 @@ public:
 
 class FixedClock final : public Clock {
 public:
-    explicit FixedClock(QDateTime t) : m_now(std::move(t)) {}
+    explicit FixedClock(QDateTime t)
+        : m_now(std::move(t)) {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& t) { m_now = t; }
 
@@ -27,8 +28,7 @@ private:
 };
 
 // Time of day as the status bars show it.
-inline QString timeOfDayText(const QTime& t)
-{
+inline QString timeOfDayText(const QTime& t) {
     return t.toString(QStringLiteral("HH:mm:ss"));
 }
 

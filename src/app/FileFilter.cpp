@@ -5,8 +5,7 @@
 namespace hp::app {
 
 namespace {
-QString widenPattern(const QString& pattern)
-{
+QString widenPattern(const QString& pattern) {
     QStringList out{pattern};
     for (const QString& p : {pattern.toLower(), pattern.toUpper()})
         if (!out.contains(p))
@@ -15,8 +14,7 @@ QString widenPattern(const QString& pattern)
 }
 } // namespace
 
-QString qtFileFilter(const QString& pipeFilter)
-{
+QString qtFileFilter(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(u'|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)

@@ -26,7 +26,10 @@ public:
 // Shows the busy pointer for the lifetime of the guard.
 class BusyPointer {
 public:
-    explicit BusyPointer(OperatorDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.setBusy(true); }
+    explicit BusyPointer(OperatorDialogs& dialogs)
+        : m_dialogs(dialogs) {
+        m_dialogs.setBusy(true);
+    }
     ~BusyPointer() { m_dialogs.setBusy(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;

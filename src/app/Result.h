@@ -7,12 +7,11 @@
 namespace hp {
 
 // The value of a fallible operation, or the text of what went wrong.
-template <typename T>
-class Result {
+template <typename T> class Result {
 public:
-    Result(T value) : m_value(std::move(value)) {}
-    static Result failure(QString error)
-    {
+    Result(T value)
+        : m_value(std::move(value)) {}
+    static Result failure(QString error) {
         Result r;
         r.m_error = std::move(error);
         return r;
@@ -34,8 +33,7 @@ private:
 
 struct Done {};
 
-inline Result<Done> success()
-{
+inline Result<Done> success() {
     return Done{};
 }
 

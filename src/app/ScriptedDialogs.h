@@ -14,7 +14,8 @@ class ScriptedDialogs final : public OperatorDialogs {
 public:
     enum class Kind { Input, File, Connection };
 
-    explicit ScriptedDialogs(EventLog& log) : m_log(log) {}
+    explicit ScriptedDialogs(EventLog& log)
+        : m_log(log) {}
 
     void enqueue(Kind kind, std::optional<QString> answer);
 

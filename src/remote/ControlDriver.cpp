@@ -24,29 +24,31 @@ namespace hp::remote {
 
 namespace {
 
-QString colorName(const QColor& c)
-{
+// The program never hides a window except by closing it: a window that was
+// shown and is hidden now is closed (its deletion may still be pending).
+bool isClosed(const QWidget* w) {
+    return w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
+}
+
+QString colorName(const QColor& c) {
     return c.name(QColor::HexRgb);
 }
 
-QJsonArray listItems(const QListWidget* list)
-{
+QJsonArray listItems(const QListWidget* list) {
     QJsonArray items;
     for (int i = 0; i < list->count(); ++i)
         items.append(list->item(i)->text());
     return items;
 }
 
-QJsonArray comboItems(const QComboBox* combo)
-{
+QJsonArray comboItems(const QComboBox* combo) {
     QJsonArray items;
     for (int i = 0; i < combo->count(); ++i)
         items.append(combo->itemText(i));
     return items;
 }
 
-QJsonValue imageOf(const QObject* o)
-{
+QJsonValue imageOf(const QObject* o) {
     const QVariant size = o->property("imageSize");
     if (size.isValid()) {
         const QSize s = size.toSize();
@@ -63,15 +65,18 @@ QJsonValue imageOf(const QObject* o)
     return QJsonValue::Null;
 }
 
-std::optional<int> keyCode(const QString& name)
-{
-    static const QHash<QString, int> keys{
-        {QStringLiteral("Enter"), Qt::Key_Return}, {QStringLiteral("Return"), Qt::Key_Return},
-        {QStringLiteral("Escape"), Qt::Key_Escape}, {QStringLiteral("Tab"), Qt::Key_Tab},
-        {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
-        {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
-        {QStringLiteral("Delete"), Qt::Key_Delete}, {QStringLiteral("Backspace"), Qt::Key_Backspace},
-        {QStringLiteral("Space"), Qt::Key_Space}};
+std::optional<int> keyCode(const QString& name) {
+    static const QHash<QString, int> keys{{QStringLiteral("Enter"), Qt::Key_Return},
+                                          {QStringLiteral("Return"), Qt::Key_Return},
+                                          {QStringLiteral("Escape"), Qt::Key_Escape},
+                                          {QStringLiteral("Tab"), Qt::Key_Tab},
+                                          {QStringLiteral("Up"), Qt::Key_Up},
+                                          {QStringLiteral("Down"), Qt::Key_Down},
+                                          {QStringLiteral("Left"), Qt::Key_Left},
+                                          {QStringLiteral("Right"), Qt::Key_Right},
+                                          {QStringLiteral("Delete"), Qt::Key_Delete},
+                                          {QStringLiteral("Backspace"), Qt::Key_Backspace},
+                                          {QStringLiteral("Space"), Qt::Key_Space}};
     if (keys.contains(name))
         return keys.value(name);
     if (name.size() >= 2 && name.size() <= 3 && name.startsWith(u'F')) {
@@ -83,8 +88,7 @@ std::optional<int> keyCode(const QString& name)
     return std::nullopt;
 }
 
-Qt::KeyboardModifiers modifiersOf(const QJsonObject& request)
-{
+Qt::KeyboardModifiers modifiersOf(const QJsonObject& request) {
     Qt::KeyboardModifiers mods;
     for (const QJsonValue& v : request.value(QStringLiteral("mods")).toArray()) {
         const QString m = v.toString();
@@ -99,8 +103,7 @@ Qt::KeyboardModifiers modifiersOf(const QJsonObject& request)
 }
 
 // Where a mouse event for the control lands: for a list, the current item.
-std::pair<QWidget*, QPoint> mouseTarget(QWidget* w)
-{
+std::pair<QWidget*, QPoint> mouseTarget(QWidget* w) {
     if (auto* list = qobject_cast<QListWidget*>(w)) {
         QWidget* vp = list->viewport();
         if (QListWidgetItem* item = list->currentItem()) {
@@ -112,9 +115,7 @@ std::pair<QWidget*, QPoint> mouseTarget(QWidget* w)
     return {w, w->rect().center()};
 }
 
-void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
-               Qt::KeyboardModifiers mods)
-{
+void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
     auto [target, pos] = mouseTarget(w);
     const QPointF local(pos);
     const QPointF global(target->mapToGlobal(pos));
@@ -123,8 +124,7 @@ void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
     QCoreApplication::sendEvent(target, &event);
 }
 
-QString selectIndex(QObject* control, int index)
-{
+QString selectIndex(QObject* control, int index) {
     if (auto* list = qobject_cast<QListWidget*>(control)) {
         if (index < 0 || index >= list->count())
             return QStringLiteral("index out of range");
@@ -150,11 +150,10 @@ QString selectIndex(QObject* control, int index)
 
 } // namespace
 
-QJsonArray ControlDriver::windows() const
-{
+QJsonArray ControlDriver::windows() const {
     QJsonArray out;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName().isEmpty() || !qobject_cast<QMainWindow*>(w))
+        if (w->objectName().isEmpty() || !qobject_cast<QMainWindow*>(w) || isClosed(w))
             continue;
         out.append(QJsonObject{{QStringLiteral("name"), w->objectName()},
                                {QStringLiteral("caption"), w->windowTitle()},
@@ -163,11 +162,10 @@ QJsonArray ControlDriver::windows() const
     return out;
 }
 
-QWidget* ControlDriver::findWindow(const QString& name) const
-{
+QWidget* ControlDriver::findWindow(const QString& name) const {
     QWidget* hidden = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() != name)
+        if (w->objectName() != name || isClosed(w))
             continue;
         if (w->isVisible())
             return w;
@@ -176,8 +174,7 @@ QWidget* ControlDriver::findWindow(const QString& name) const
     return hidden;
 }
 
-QObject* ControlDriver::findControl(QWidget* window, const QString& name) const
-{
+QObject* ControlDriver::findControl(QWidget* window, const QString& name) const {
     if (!window)
         return nullptr;
     if (window->objectName() == name)
@@ -185,8 +182,7 @@ QObject* ControlDriver::findControl(QWidget* window, const QString& name) const
     return window->findChild<QObject*>(name);
 }
 
-QJsonObject ControlDriver::state(const QObject* o)
-{
+QJsonObject ControlDriver::state(const QObject* o) {
     QJsonObject s;
     s.insert(QStringLiteral("name"), o->objectName());
     QString type = QStringLiteral("other");
@@ -202,6 +198,10 @@ QJsonObject ControlDriver::state(const QObject* o)
         visible = a->isVisible();
         if (a->isCheckable())
             checked = a->isChecked();
+    } else if (const auto* m = qobject_cast<const QMenu*>(o)) {
+        type = QStringLiteral("menu");
+        text = m->title();
+        enabled = m->isEnabled();
     } else if (const auto* w = qobject_cast<const QWidget*>(o)) {
         enabled = w->isEnabled();
         visible = w->isVisible();
@@ -277,8 +277,7 @@ QJsonObject ControlDriver::state(const QObject* o)
     return s;
 }
 
-QJsonObject ControlDriver::dump(QWidget* window) const
-{
+QJsonObject ControlDriver::dump(QWidget* window) const {
     QJsonObject out;
     out.insert(window->objectName(), state(window));
     for (const QObject* child : window->findChildren<QObject*>()) {
@@ -292,8 +291,7 @@ QJsonObject ControlDriver::dump(QWidget* window) const
     return out;
 }
 
-QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const
-{
+QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const {
     auto* action = window ? window->findChild<QAction*>(name) : nullptr;
     if (!action)
         return QStringLiteral("no menu command ") + name;
@@ -306,8 +304,7 @@ QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const
 }
 
 QString ControlDriver::act(QObject* control, const QString& action,
-                           const QJsonObject& request) const
-{
+                           const QJsonObject& request) const {
     if (auto* a = qobject_cast<QAction*>(control)) {
         if (action != QStringLiteral("click"))
             return QStringLiteral("a menu command can only be clicked");
@@ -353,7 +350,8 @@ QString ControlDriver::act(QObject* control, const QString& action,
         return {};
     }
     if (action == QStringLiteral("press")) {
-        const bool right = request.value(QStringLiteral("button")).toString() == QStringLiteral("right");
+        const bool right =
+            request.value(QStringLiteral("button")).toString() == QStringLiteral("right");
         const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
         sendMouse(w, QEvent::MouseButtonPress, button, mods);
         sendMouse(w, QEvent::MouseButtonRelease, button, mods);

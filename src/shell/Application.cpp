@@ -19,8 +19,7 @@ namespace hp::shell {
 
 namespace {
 
-void chooseFont(QApplication& app)
-{
+void chooseFont(QApplication& app) {
     // Prefer a Traditional Chinese face; fall back on whatever CJK face is there.
     const QStringList preferred{QStringLiteral("Noto Sans CJK TC"), QStringLiteral("Noto Sans TC"),
                                 QStringLiteral("WenQuanYi Zen Hei"),
@@ -36,16 +35,14 @@ void chooseFont(QApplication& app)
     }
 }
 
-int fail(const QString& text)
-{
+int fail(const QString& text) {
     std::fprintf(stderr, "homeplate: %s\n", qPrintable(text));
     return 2;
 }
 
 } // namespace
 
-int runApplication(int argc, char* argv[])
-{
+int runApplication(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("homeplate"));
     QApplication::setOrganizationName(QStringLiteral("homeplate"));

@@ -1,0 +1,224 @@
+#include "CgCommands.h"
+#include "CgLink.h"
+#include "CgMenuCommands.h"
+#include "Clock.h"
+#include "Cp950.h"
+#include "FakeQpxNet.h"
+#include "ScriptedDialogs.h"
+#include "TestSettings.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibrary>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace hp;
+
+namespace {
+
+// A menu-command fixture: a fake library, scripted dialogs, a fixed clock and
+// a status bar made of a map.
+struct Fixture {
+    std::shared_ptr<test::FakeQpxNet> net = std::make_shared<test::FakeQpxNet>();
+    cglink::CgLink link{net};
+    test::TestSettings settings;
+    app::EventLog log;
+    app::ScriptedDialogs dialogs{log};
+    app::FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(19, 5, 7))};
+    QMap<int, QString> panels;
+
+    cglink::CgMenuCommands commands(cglink::CgMenuCommands::Window w) {
+        return cglink::CgMenuCommands(w, link, settings.store, dialogs, clock,
+                                      [this](int p, const QString& t) { panels[p] = t; });
+    }
+    QStringList messages() {
+        QStringList out;
+        for (const QJsonValue& v : log.take())
+            if (v[QStringLiteral("kind")] == QStringLiteral("message"))
+                out << v[QStringLiteral("text")].toString() + u'/' +
+                           v[QStringLiteral("title")].toString();
+        return out;
+    }
+};
+
+} // namespace
+
+class TstCgLink : public QObject {
+    Q_OBJECT
+private slots:
+    void handleIsTheLastConnectWhateverItsValue() {
+        Fixture f;
+        QCOMPARE(f.link.handle(), 0);
+        f.link.send(cglink::kClear, cglink::kClearText); // before any connect: handle 0
+        f.net->connectResult = 3;
+        f.link.connectTo(QStringLiteral("127.0.0.1"));
+        f.net->connectResult = -1;
+        f.link.connectTo(QStringLiteral("127.0.0.2"));
+        f.link.send(cglink::kClear, cglink::kClearText);
+        const auto sends = f.net->sends();
+        QCOMPARE(sends[0].handle, 0);
+        QCOMPARE(sends[1].handle, -1);
+        QCOMPARE(sends[1].text, QByteArray("-1"));
+    }
+
+    void keptValueIsReplacedByTheBufferAfterTheCall() {
+        Fixture f;
+        f.net->sendReplacement = cglink::toCp950(QStringLiteral("/srv/範本/新.PRJ")).bytes;
+        QString kept = QStringLiteral("/srv/範本/demo.PRJ");
+        f.link.sendKeeping(cglink::kOpenProject, kept);
+        QCOMPARE(kept, QStringLiteral("/srv/範本/新.PRJ"));
+        QCOMPARE(cglink::fromCp950(f.net->sends().first().text),
+                 QStringLiteral("/srv/範本/demo.PRJ"));
+    }
+
+    void unencodableTextIsSentAsQuestionMarkAndReported() {
+        Fixture f;
+        QSignalSpy spy(&f.link, &cglink::CgLink::textNotEncodable);
+        f.link.send(cglink::kLoadFields, QStringLiteral("[NAME][0][金😀]"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(f.net->sends().first().text,
+                 cglink::toCp950(QStringLiteral("[NAME][0][金?]")).bytes);
+        f.link.send(cglink::kLoadFields, QStringLiteral("[NAME][0][金]"));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void checksBeforeAGraphicInOrder() {
+        Fixture f;
+        f.net->connectedAnswer = 0;
+        auto notice = f.link.checkBeforeGraphic({});
+        QVERIFY(notice);
+        QCOMPARE(notice->text, QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"));
+        QCOMPARE(notice->title, QStringLiteral("字幕機斷線"));
+        f.net->connectedAnswer = 5;
+        notice = f.link.checkBeforeGraphic({});
+        QCOMPARE(notice->text, QStringLiteral("請打開播出範本"));
+        QCOMPARE(notice->title, QStringLiteral("尚未開啟範本"));
+        QVERIFY(!f.link.checkBeforeGraphic({QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")}));
+        QVERIFY(f.net->sends().isEmpty());
+    }
+
+    void connectWithEmptyAnswerChangesNothingButThePanel() {
+        Fixture f;
+        f.panels[1] = QStringLiteral("old");
+        f.settings.store.set(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.1"));
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QString());
+        console.mQPXServer_Click();
+        console.mQPXServer_Click(); // cancelled
+        QCOMPARE(f.panels[1], QString());
+        QVERIFY(f.net->calls.isEmpty());
+        QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")), QStringLiteral("127.0.0.1"));
+    }
+
+    void connectPrefillsPerWindowAndReports() {
+        Fixture f;
+        auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        setup.mQPXServer_Click();
+        console.mQPXServer_Click();
+        const QJsonArray requests = f.log.take();
+        QCOMPARE(requests[0][QStringLiteral("default")].toString(), QStringLiteral("192.168.1.1"));
+        QCOMPARE(requests[0][QStringLiteral("prompt")].toString(), QStringLiteral("請輸入"));
+        QCOMPARE(requests[1][QStringLiteral("default")].toString(), QString());
+
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.1:7250"));
+        console.mQPXServer_Click();
+        QCOMPARE(f.panels[1], QStringLiteral("已成功連接字幕機127.0.0.1:7250於19:05:07"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
+                 QStringLiteral("127.0.0.1:7250"));
+
+        f.net->connectResult = 0;
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.9"));
+        setup.mQPXServer_Click();
+        QCOMPARE(f.messages(), QStringList{QStringLiteral("無法取得字幕機連接/連接失敗")});
+        QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
+                 QStringLiteral("127.0.0.1:7250"));
+        QCOMPARE(f.panels[1], QString());
+    }
+
+    void openProjectOnTheConsoleKeepsPathAndFolder() {
+        Fixture f;
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        cglink::TemplateProject project{QStringLiteral("/old/a.PRJ"), QStringLiteral("/old/")};
+        // Cancelled before any file was chosen: an empty path goes out and is kept.
+        console.mPRJ_Click(&project);
+        QCOMPARE(f.net->sends().last().code, cglink::kOpenProject);
+        QCOMPARE(f.net->sends().last().text, QByteArray());
+        QCOMPARE(project.path, QString());
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ"), QStringLiteral("x")), QString());
+
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/範本/demo.PRJ"));
+        console.mPRJ_Click(&project);
+        QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
+        QCOMPARE(project.folder, QStringLiteral("/srv/範本/"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJpath")), QStringLiteral("/srv/範本/"));
+        QCOMPARE(f.panels[2], QStringLiteral("/srv/範本/demo.PRJ"));
+        // A later cancel takes the dialog's previous path again.
+        console.mPRJ_Click(&project);
+        QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
+        QCOMPARE(f.net->sends().size(), 3);
+    }
+
+    void openProjectOnTheSetupWindowOnlySends() {
+        Fixture f;
+        auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/b.PRJ"));
+        setup.mPRJ_Click(nullptr);
+        QCOMPARE(f.panels[1], QStringLiteral("/srv/b.PRJ"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ"), QStringLiteral("unset")),
+                 QStringLiteral("unset"));
+        setup.mClear_Click();
+        setup.mColorBar_Click();
+        QCOMPARE(f.net->sends().last().code, cglink::kClear);
+        QCOMPARE(f.net->sends().last().text, QByteArray("-1"));
+        QCOMPARE(f.net->calls.last().fn, QStringLiteral("colorBar"));
+    }
+
+    void recordBackendWritesOneJsonLinePerCall() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cg.jsonl"));
+        {
+            auto net = cglink::makeQpxNet(QStringLiteral("record:") + file);
+            QVERIFY(net);
+            cglink::CgLink link(net.value());
+            QCOMPARE(link.connectTo(QStringLiteral("198.51.100.7")), 1);
+            QVERIFY(link.isUp());
+            link.send(cglink::kLoadFields,
+                      QStringLiteral("[BYNAME][SBO][1]EFFECT\r\n[S][0][2]\r\n"));
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        const QJsonObject send = QJsonDocument::fromJson(lines[2]).object();
+        QCOMPARE(send[QStringLiteral("fn")].toString(), QStringLiteral("SendCommand"));
+        QCOMPARE(send[QStringLiteral("handle")].toInt(), 1);
+        QCOMPARE(send[QStringLiteral("code")].toInt(), 9);
+        QCOMPARE(send[QStringLiteral("text")].toString(),
+                 QStringLiteral("[BYNAME][SBO][1]EFFECT\r\n[S][0][2]\r\n"));
+        QVERIFY(!cglink::makeQpxNet(QStringLiteral("record:/no/such/dir/x.jsonl")));
+        QVERIFY(!cglink::makeQpxNet(QStringLiteral("carrier-pigeon")));
+    }
+
+    void libraryBackendCallsTheFourFunctions() {
+        auto net = cglink::makeQpxNet(QStringLiteral("library:" FAKE_QPXNET_PATH));
+        QVERIFY2(net, qPrintable(net.error()));
+        cglink::CgLink link(net.value());
+        QCOMPARE(link.connectTo(QStringLiteral("127.0.0.2")), 0);
+        QVERIFY(!link.isUp());
+        QCOMPARE(link.connectTo(QStringLiteral("127.0.0.1")), 7);
+        QVERIFY(link.isUp());
+        QString reference = QStringLiteral("[BYNAME][1.先攻守備]");
+        link.sendKeeping(cglink::kTakeOff, reference);
+        QCOMPARE(reference, QStringLiteral("[BYNAME][1.先攻守備]!"));
+        QLibrary lib(QStringLiteral(FAKE_QPXNET_PATH));
+        auto lastCode = reinterpret_cast<qint32 (*)()>(lib.resolve("fake_last_code"));
+        QVERIFY(lastCode);
+        QCOMPARE(lastCode(), 5);
+        QVERIFY(!cglink::makeQpxNet(QStringLiteral("library:/no/such/lib.so")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCgLink)
+#include "tst_cglink.moc"

@@ -1,0 +1,157 @@
+#include "CgLink.h"
+#include "Cp950.h"
+#include "TcpQpxNet.h"
+#include "WireProtocol.h"
+
+#include <QElapsedTimer>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+
+using namespace hp::cglink;
+
+namespace {
+
+// A CG server on 127.0.0.1 in a thread of its own: replies with the code as
+// result and the text with "!" appended, or never replies when told to hang.
+class ThreadedServer : public QThread {
+public:
+    std::atomic<bool> hang{false};
+    std::atomic<int> requests{0};
+
+    quint16 start() {
+        QThread::start();
+        m_ready.acquire();
+        return m_port;
+    }
+    void stop() {
+        quit();
+        wait();
+    }
+
+protected:
+    void run() override {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        m_port = server.serverPort();
+        QList<QTcpSocket*> sockets;
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket* s = server.nextPendingConnection();
+            sockets << s;
+            auto reader = std::make_shared<wire::FrameReader>();
+            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s, reader] {
+                reader->append(s->readAll());
+                QByteArray payload;
+                while (reader->next(payload) == wire::FrameReader::Status::Frame) {
+                    ++requests;
+                    if (hang)
+                        continue;
+                    const auto r = wire::decodeRequest(payload);
+                    s->write(wire::encodeReply({r->code, r->text + '!'}));
+                }
+            });
+        });
+        m_ready.release();
+        exec();
+        qDeleteAll(sockets);
+    }
+
+private:
+    QSemaphore m_ready;
+    quint16 m_port = 0;
+};
+
+QString address(quint16 port) {
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+} // namespace
+
+class TstTcpBackend : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { qputenv("HOMEPLATE_LOOPBACK_ONLY", "1"); }
+
+    void sendsAndReadsTheChangedBufferBack() {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>());
+        QVERIFY(link.connectTo(address(port)) >= 1);
+        QVERIFY(link.isUp());
+        QString text = QStringLiteral("[BYNAME][打者今日成績][1]EFFECT\r\n[NAME][0][許功蓋]\r\n");
+        QCOMPARE(link.sendKeeping(9, text), 9);
+        QCOMPARE(text, QStringLiteral("[BYNAME][打者今日成績][1]EFFECT\r\n[NAME][0][許功蓋]\r\n!"));
+        server.stop();
+    }
+
+    void serverGoneMeansLinkDownWithinTwoSeconds() {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>());
+        QVERIFY(link.connectTo(address(port)) >= 1);
+        server.stop();
+        QElapsedTimer t;
+        t.start();
+        link.send(0, QStringLiteral("-1"));
+        QVERIFY(!link.isUp());
+        QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+    }
+
+    void serverThatStopsAnsweringMarksTheLinkDown() {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        auto net = std::make_shared<TcpQpxNet>(300);
+        CgLink link(net);
+        QVERIFY(link.connectTo(address(port)) >= 1);
+        server.hang = true;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(link.send(20, QStringLiteral("[BYNAME][主播][E]")), -1);
+        QVERIFY(t.elapsed() < 1000);
+        QCOMPARE(net->isConnected(link.handle()), 0);
+        server.stop();
+    }
+
+    void addressThatDoesNotAnswerFailsQuickly() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close(); // nothing listens there now
+        CgLink link(std::make_shared<TcpQpxNet>());
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(link.connectTo(address(port)), 0);
+        QVERIFY(t.elapsed() < 2500);
+        QVERIFY(!link.isUp());
+        QCOMPARE(link.send(0, QStringLiteral("-1")), -1);
+    }
+
+    void nonLoopbackAddressIsRefusedWithoutASocket() {
+        TcpQpxNet net;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(net.connectQpxSystem("198.51.100.7"), 0);
+        QCOMPARE(net.connectQpxSystem("cg.example"), 0);
+        QCOMPARE(net.connectQpxSystem("127.0.0.1:notaport"), 0);
+        QVERIFY(t.elapsed() < 100);
+    }
+
+    void handlesAreDistinctPerConnect() {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        TcpQpxNet net;
+        const qint32 a = net.connectQpxSystem(address(port).toLatin1());
+        const qint32 b = net.connectQpxSystem(address(port).toLatin1());
+        QVERIFY(a >= 1 && b >= 1 && a != b);
+        QCOMPARE(net.colorBar(b), 0);
+        QCOMPARE(net.isConnected(a), 1);
+        QCOMPARE(net.isConnected(99), 0);
+        server.stop();
+    }
+};
+
+QTEST_GUILESS_MAIN(TstTcpBackend)
+#include "tst_tcpbackend.moc"
