@@ -19,7 +19,9 @@ public:
 class FixedClock final : public Clock {
 public:
     explicit FixedClock(QDateTime t)
-        : m_now(std::move(t)) {}
+        : m_now(std::move(t))
+    {
+    }
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& t) { m_now = t; }
 
@@ -28,7 +30,8 @@ private:
 };
 
 // Time of day as the status bars show it.
-inline QString timeOfDayText(const QTime& t) {
+inline QString timeOfDayText(const QTime& t)
+{
     return t.toString(QStringLiteral("HH:mm:ss"));
 }
 

@@ -13,11 +13,13 @@ class EventLog : public QObject {
 public:
     using QObject::QObject;
 
-    void add(const QJsonObject& event) {
+    void add(const QJsonObject& event)
+    {
         m_events.append(event);
         emit added(event);
     }
-    QJsonArray take() {
+    QJsonArray take()
+    {
         QJsonArray out;
         std::swap(out, m_events);
         return out;

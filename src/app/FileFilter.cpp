@@ -5,7 +5,8 @@
 namespace hp::app {
 
 namespace {
-QString widenPattern(const QString& pattern) {
+QString widenPattern(const QString& pattern)
+{
     QStringList out{pattern};
     for (const QString& p : {pattern.toLower(), pattern.toUpper()})
         if (!out.contains(p))
@@ -14,7 +15,8 @@ QString widenPattern(const QString& pattern) {
 }
 } // namespace
 
-QString qtFileFilter(const QString& pipeFilter) {
+QString qtFileFilter(const QString& pipeFilter)
+{
     const QStringList parts = pipeFilter.split(u'|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)

@@ -27,7 +27,8 @@ public:
 class BusyPointer {
 public:
     explicit BusyPointer(OperatorDialogs& dialogs)
-        : m_dialogs(dialogs) {
+        : m_dialogs(dialogs)
+    {
         m_dialogs.setBusy(true);
     }
     ~BusyPointer() { m_dialogs.setBusy(false); }

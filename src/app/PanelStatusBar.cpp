@@ -3,7 +3,8 @@
 namespace hp::app {
 
 PanelStatusBar::PanelStatusBar(int panels, QWidget* parent)
-    : QStatusBar(parent) {
+    : QStatusBar(parent)
+{
     setObjectName(QStringLiteral("StatusBar1"));
     for (int i = 0; i < panels; ++i) {
         auto* label = new QLabel(this);
@@ -16,20 +17,23 @@ PanelStatusBar::PanelStatusBar(int panels, QWidget* parent)
     }
 }
 
-void PanelStatusBar::setPanel(int number, const QString& text) {
+void PanelStatusBar::setPanel(int number, const QString& text)
+{
     if (number >= 1 && number <= m_panels.size()) {
         m_panels[number - 1]->setText(text);
         m_panels[number - 1]->setToolTip(text);
     }
 }
 
-QString PanelStatusBar::panel(int number) const {
+QString PanelStatusBar::panel(int number) const
+{
     if (number >= 1 && number <= m_panels.size())
         return m_panels[number - 1]->text();
     return {};
 }
 
-QStringList PanelStatusBar::panels() const {
+QStringList PanelStatusBar::panels() const
+{
     QStringList out;
     for (const QLabel* l : m_panels)
         out << l->text();

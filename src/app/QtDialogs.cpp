@@ -11,13 +11,17 @@
 namespace hp::app {
 
 QtDialogs::QtDialogs(ConnectionPrompt connectionPrompt)
-    : m_connectionPrompt(std::move(connectionPrompt)) {}
+    : m_connectionPrompt(std::move(connectionPrompt))
+{
+}
 
-QWidget* QtDialogs::parentWindow() const {
+QWidget* QtDialogs::parentWindow() const
+{
     return QApplication::activeWindow();
 }
 
-void QtDialogs::message(const QString& text, const QString& title) {
+void QtDialogs::message(const QString& text, const QString& title)
+{
     // A message must not be hidden behind the busy pointer of the action that raised it.
     const bool busy = m_busyDepth > 0;
     if (busy)
@@ -29,7 +33,8 @@ void QtDialogs::message(const QString& text, const QString& title) {
 }
 
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
-                                        const QString& defaultText) {
+                                        const QString& defaultText)
+{
     bool ok = false;
     const QString text =
         QInputDialog::getText(parentWindow(), title, prompt, QLineEdit::Normal, defaultText, &ok);
@@ -38,7 +43,8 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     return text;
 }
 
-std::optional<QString> QtDialogs::openFile(const QString& filter, const QString& previous) {
+std::optional<QString> QtDialogs::openFile(const QString& filter, const QString& previous)
+{
     const QString dir = previous.isEmpty() ? QString() : QFileInfo(previous).absolutePath();
     const QString path =
         QFileDialog::getOpenFileName(parentWindow(), QString(), dir, qtFileFilter(filter));
@@ -47,13 +53,15 @@ std::optional<QString> QtDialogs::openFile(const QString& filter, const QString&
     return path;
 }
 
-std::optional<QString> QtDialogs::connectionString(const QString& current) {
+std::optional<QString> QtDialogs::connectionString(const QString& current)
+{
     if (!m_connectionPrompt)
         return input(QStringLiteral("連接字串"), QStringLiteral("資料庫設定"), current);
     return m_connectionPrompt(current, parentWindow());
 }
 
-void QtDialogs::setBusy(bool busy) {
+void QtDialogs::setBusy(bool busy)
+{
     if (busy) {
         ++m_busyDepth;
         QApplication::setOverrideCursor(Qt::WaitCursor);

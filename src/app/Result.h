@@ -10,8 +10,11 @@ namespace hp {
 template <typename T> class Result {
 public:
     Result(T value)
-        : m_value(std::move(value)) {}
-    static Result failure(QString error) {
+        : m_value(std::move(value))
+    {
+    }
+    static Result failure(QString error)
+    {
         Result r;
         r.m_error = std::move(error);
         return r;
@@ -33,7 +36,8 @@ private:
 
 struct Done {};
 
-inline Result<Done> success() {
+inline Result<Done> success()
+{
     return Done{};
 }
 

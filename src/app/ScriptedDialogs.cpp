@@ -3,7 +3,8 @@
 namespace hp::app {
 
 namespace {
-QString kindName(ScriptedDialogs::Kind kind) {
+QString kindName(ScriptedDialogs::Kind kind)
+{
     switch (kind) {
     case ScriptedDialogs::Kind::Input:
         return QStringLiteral("input");
@@ -16,24 +17,28 @@ QString kindName(ScriptedDialogs::Kind kind) {
 }
 } // namespace
 
-std::optional<ScriptedDialogs::Kind> ScriptedDialogs::kindFromName(const QString& name) {
+std::optional<ScriptedDialogs::Kind> ScriptedDialogs::kindFromName(const QString& name)
+{
     for (Kind k : {Kind::Input, Kind::File, Kind::Connection})
         if (kindName(k) == name)
             return k;
     return std::nullopt;
 }
 
-void ScriptedDialogs::enqueue(Kind kind, std::optional<QString> answer) {
+void ScriptedDialogs::enqueue(Kind kind, std::optional<QString> answer)
+{
     m_queues[int(kind)].enqueue(std::move(answer));
 }
 
-void ScriptedDialogs::message(const QString& text, const QString& title) {
+void ScriptedDialogs::message(const QString& text, const QString& title)
+{
     m_log.add({{QStringLiteral("kind"), QStringLiteral("message")},
                {QStringLiteral("text"), text},
                {QStringLiteral("title"), title}});
 }
 
-std::optional<QString> ScriptedDialogs::answer(Kind kind, const QJsonObject& request) {
+std::optional<QString> ScriptedDialogs::answer(Kind kind, const QJsonObject& request)
+{
     QJsonObject event = request;
     event.insert(QStringLiteral("kind"), QStringLiteral("request"));
     event.insert(QStringLiteral("request"), kindName(kind));
@@ -45,18 +50,21 @@ std::optional<QString> ScriptedDialogs::answer(Kind kind, const QJsonObject& req
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
-                                              const QString& defaultText) {
+                                              const QString& defaultText)
+{
     return answer(Kind::Input, {{QStringLiteral("prompt"), prompt},
                                 {QStringLiteral("title"), title},
                                 {QStringLiteral("default"), defaultText}});
 }
 
-std::optional<QString> ScriptedDialogs::openFile(const QString& filter, const QString& previous) {
+std::optional<QString> ScriptedDialogs::openFile(const QString& filter, const QString& previous)
+{
     return answer(Kind::File,
                   {{QStringLiteral("filter"), filter}, {QStringLiteral("previous"), previous}});
 }
 
-std::optional<QString> ScriptedDialogs::connectionString(const QString& current) {
+std::optional<QString> ScriptedDialogs::connectionString(const QString& current)
+{
     return answer(Kind::Connection, {{QStringLiteral("current"), current}});
 }
 

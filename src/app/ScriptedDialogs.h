@@ -15,7 +15,9 @@ public:
     enum class Kind { Input, File, Connection };
 
     explicit ScriptedDialogs(EventLog& log)
-        : m_log(log) {}
+        : m_log(log)
+    {
+    }
 
     void enqueue(Kind kind, std::optional<QString> answer);
 

@@ -16,7 +16,8 @@ namespace hp::app {
 
 namespace {
 // A ball field seen from above: the decoration of the start window.
-QPixmap fieldPicture(QSize size) {
+QPixmap fieldPicture(QSize size)
+{
     QPixmap pix(size);
     pix.fill(QColor(0x1d, 0x5c, 0x2e));
     QPainter p(&pix);
@@ -44,7 +45,8 @@ QPixmap fieldPicture(QSize size) {
 mStart::mStart(SettingsStore& settings, OperatorDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
-    , m_dialogs(dialogs) {
+    , m_dialogs(dialogs)
+{
     setObjectName(QStringLiteral("mStart"));
     setWindowTitle(QStringLiteral("體育轉播[棒球]---Norvik"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -80,15 +82,18 @@ mStart::mStart(SettingsStore& settings, OperatorDialogs& dialogs, QWidget* paren
     connect(m_command2, &QPushButton::clicked, this, &mStart::Command2_Click);
 }
 
-void mStart::Command1_Click() {
+void mStart::Command1_Click()
+{
     emit setupRequested();
 }
 
-void mStart::Command2_Click() {
+void mStart::Command2_Click()
+{
     emit consoleRequested();
 }
 
-void mStart::mDataBase_Click() {
+void mStart::mDataBase_Click()
+{
     const auto chosen = m_dialogs.connectionString(m_settings.get(QStringLiteral("ODBC")));
     if (chosen)
         m_settings.set(QStringLiteral("ODBC"), *chosen);

@@ -4,7 +4,8 @@
 
 namespace hp::cglink {
 
-QString fieldCommand(const QString& templateName, const QList<Field>& fields) {
+QString fieldCommand(const QString& templateName, const QList<Field>& fields)
+{
     QString out = QStringLiteral("[BYNAME][") + templateName + QStringLiteral("][") +
                   QString::number(fields.size()) + u']' + kEffectSlot + kCrLf;
     for (const Field& f : fields)
@@ -12,31 +13,36 @@ QString fieldCommand(const QString& templateName, const QList<Field>& fields) {
     return out;
 }
 
-QString plainCommand(const QString& templateName) {
+QString plainCommand(const QString& templateName)
+{
     return QStringLiteral("[BYNAME][") + templateName + u']' + kEffectSlot;
 }
 
-QString effectText(bool cut, int layer) {
+QString effectText(bool cut, int layer)
+{
     if (!cut)
         return QStringLiteral("[E]");
     return QStringLiteral("[FO][") + QString::number(layer) + u']';
 }
 
-QString withEffect(const QString& command, bool cut, int layer) {
+QString withEffect(const QString& command, bool cut, int layer)
+{
     return QString(command).replace(kEffectSlot, effectText(cut, layer));
 }
 
-QString previewRequest(const QString& templateName, const QString& folder,
-                       const QString& imageFile) {
+QString previewRequest(const QString& templateName, const QString& folder, const QString& imageFile)
+{
     return QStringLiteral("[BYNAME][") + templateName + QStringLiteral("][") + folder + imageFile +
            QStringLiteral("][A][BMP]") + kCrLf;
 }
 
-QString takeOffReference(const QString& listItem) {
+QString takeOffReference(const QString& listItem)
+{
     return QStringLiteral("[BYNAME][") + listItem + u']';
 }
 
-QString templateFolderOf(const QString& projectPath) {
+QString templateFolderOf(const QString& projectPath)
+{
     const QString name = QFileInfo(projectPath).fileName();
     if (name.isEmpty())
         return projectPath;

@@ -6,32 +6,39 @@ namespace hp::cglink {
 
 CgLink::CgLink(std::shared_ptr<QpxNet> net, QObject* parent)
     : QObject(parent)
-    , m_net(std::move(net)) {}
+    , m_net(std::move(net))
+{
+}
 
-QByteArray CgLink::encode(const QString& text) {
+QByteArray CgLink::encode(const QString& text)
+{
     Cp950Bytes out = toCp950(text);
     if (out.lossy)
         emit textNotEncodable(text);
     return out.bytes;
 }
 
-qint32 CgLink::connectTo(const QString& address) {
+qint32 CgLink::connectTo(const QString& address)
+{
     m_handle = m_net->connectQpxSystem(encode(address));
     return m_handle;
 }
 
-bool CgLink::isUp() {
+bool CgLink::isUp()
+{
     return m_net->isConnected(m_handle) != 0;
 }
 
-qint32 CgLink::send(qint32 code, const QString& text) {
+qint32 CgLink::send(qint32 code, const QString& text)
+{
     QByteArray buffer = encode(text);
     const qint32 result = m_net->sendCommand(m_handle, code, buffer);
     emit sent(code, text);
     return result;
 }
 
-qint32 CgLink::sendKeeping(qint32 code, QString& text) {
+qint32 CgLink::sendKeeping(qint32 code, QString& text)
+{
     QByteArray buffer = encode(text);
     const qint32 result = m_net->sendCommand(m_handle, code, buffer);
     emit sent(code, text);
@@ -39,11 +46,13 @@ qint32 CgLink::sendKeeping(qint32 code, QString& text) {
     return result;
 }
 
-void CgLink::colorBar() {
+void CgLink::colorBar()
+{
     m_net->colorBar(m_handle);
 }
 
-std::optional<Notice> CgLink::checkBeforeGraphic(const TemplateProject& project) {
+std::optional<Notice> CgLink::checkBeforeGraphic(const TemplateProject& project)
+{
     if (!isUp())
         return Notice{QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"),
                       QStringLiteral("字幕機斷線")};

@@ -20,9 +20,12 @@ CgMenuCommands::CgMenuCommands(Window window, CgLink& link, app::SettingsStore& 
     , m_settings(settings)
     , m_dialogs(dialogs)
     , m_clock(clock)
-    , m_setPanel(std::move(setPanel)) {}
+    , m_setPanel(std::move(setPanel))
+{
+}
 
-bool CgMenuCommands::connectAndReport(const QString& address) {
+bool CgMenuCommands::connectAndReport(const QString& address)
+{
     if (m_link.connectTo(address) < 1) {
         m_dialogs.message(QStringLiteral("無法取得字幕機連接"), QStringLiteral("連接失敗"));
         return false;
@@ -33,7 +36,8 @@ bool CgMenuCommands::connectAndReport(const QString& address) {
     return true;
 }
 
-void CgMenuCommands::mQPXServer_Click() {
+void CgMenuCommands::mQPXServer_Click()
+{
     m_setPanel(1, QString());
     const QString fallback = m_window == Window::Setup ? QStringLiteral("192.168.1.1") : QString();
     const QString current = m_settings.get(kAddressKey, fallback);
@@ -44,7 +48,8 @@ void CgMenuCommands::mQPXServer_Click() {
     connectAndReport(answer);
 }
 
-void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject) {
+void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
+{
     const auto chosen = m_dialogs.openFile(kProjectFilter, m_lastProjectDialogPath);
     if (chosen)
         m_lastProjectDialogPath = *chosen;
@@ -59,11 +64,13 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject) {
     }
 }
 
-void CgMenuCommands::mColorBar_Click() {
+void CgMenuCommands::mColorBar_Click()
+{
     m_link.colorBar();
 }
 
-void CgMenuCommands::mClear_Click() {
+void CgMenuCommands::mClear_Click()
+{
     m_link.send(kClear, kClearText);
 }
 

@@ -10,7 +10,8 @@ namespace {
 constexpr const char* kCodecName = "windows-950";
 } // namespace
 
-Cp950Bytes toCp950(const QString& text) {
+Cp950Bytes toCp950(const QString& text)
+{
     QStringEncoder encoder(kCodecName);
     Cp950Bytes out;
     out.bytes = encoder.encode(text);
@@ -18,12 +19,14 @@ Cp950Bytes toCp950(const QString& text) {
     return out;
 }
 
-QString fromCp950(const QByteArray& bytes) {
+QString fromCp950(const QByteArray& bytes)
+{
     QStringDecoder decoder(kCodecName);
     return decoder.decode(bytes);
 }
 
-bool isValidCp950(const QByteArray& bytes) {
+bool isValidCp950(const QByteArray& bytes)
+{
     // Stateless: a lead byte cut off at the end is an error, not pending input.
     QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
     const QString s = decoder.decode(bytes);

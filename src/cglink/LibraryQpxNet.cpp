@@ -4,7 +4,8 @@
 
 namespace hp::cglink {
 
-Result<std::shared_ptr<QpxNet>> LibraryQpxNet::load(const QString& path) {
+Result<std::shared_ptr<QpxNet>> LibraryQpxNet::load(const QString& path)
+{
     std::shared_ptr<LibraryQpxNet> net(new LibraryQpxNet);
     net->m_library = std::make_unique<QLibrary>(path);
     if (!net->m_library->load())
@@ -20,15 +21,18 @@ Result<std::shared_ptr<QpxNet>> LibraryQpxNet::load(const QString& path) {
     return std::shared_ptr<QpxNet>(net);
 }
 
-qint32 LibraryQpxNet::connectQpxSystem(const QByteArray& address) {
+qint32 LibraryQpxNet::connectQpxSystem(const QByteArray& address)
+{
     return m_connect(address.constData());
 }
 
-qint32 LibraryQpxNet::isConnected(qint32 handle) {
+qint32 LibraryQpxNet::isConnected(qint32 handle)
+{
     return m_isConnected(handle);
 }
 
-qint32 LibraryQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer) {
+qint32 LibraryQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
+{
     QByteArray writable(buffer.size() + 1 + kSpare, '\0');
     std::memcpy(writable.data(), buffer.constData(), size_t(buffer.size()));
     const qint32 result = m_send(handle, code, writable.data());
@@ -37,7 +41,8 @@ qint32 LibraryQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer
     return result;
 }
 
-qint32 LibraryQpxNet::colorBar(qint32 handle) {
+qint32 LibraryQpxNet::colorBar(qint32 handle)
+{
     return m_colorBar(handle);
 }
 

@@ -9,7 +9,8 @@
 
 namespace hp::cglink {
 
-Result<std::shared_ptr<QpxNet>> RecordQpxNet::open(const QString& path) {
+Result<std::shared_ptr<QpxNet>> RecordQpxNet::open(const QString& path)
+{
     std::shared_ptr<RecordQpxNet> net(new RecordQpxNet);
     net->m_file.setFileName(path);
     if (!net->m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
@@ -18,7 +19,8 @@ Result<std::shared_ptr<QpxNet>> RecordQpxNet::open(const QString& path) {
     return std::shared_ptr<QpxNet>(net);
 }
 
-void RecordQpxNet::record(const QString& fn, qint32 handle, qint32 code, const QByteArray& text) {
+void RecordQpxNet::record(const QString& fn, qint32 handle, qint32 code, const QByteArray& text)
+{
     const QJsonObject line{{QStringLiteral("fn"), fn},
                            {QStringLiteral("handle"), handle},
                            {QStringLiteral("code"), code},
@@ -27,27 +29,32 @@ void RecordQpxNet::record(const QString& fn, qint32 handle, qint32 code, const Q
     m_file.flush();
 }
 
-qint32 RecordQpxNet::connectQpxSystem(const QByteArray& address) {
+qint32 RecordQpxNet::connectQpxSystem(const QByteArray& address)
+{
     record(QStringLiteral("ConnectQPXSystem"), 0, 0, address);
     return 1;
 }
 
-qint32 RecordQpxNet::isConnected(qint32 handle) {
+qint32 RecordQpxNet::isConnected(qint32 handle)
+{
     record(QStringLiteral("IsConnected"), handle, 0, {});
     return 1;
 }
 
-qint32 RecordQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer) {
+qint32 RecordQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
+{
     record(QStringLiteral("SendCommand"), handle, code, buffer);
     return 1;
 }
 
-qint32 RecordQpxNet::colorBar(qint32 handle) {
+qint32 RecordQpxNet::colorBar(qint32 handle)
+{
     record(QStringLiteral("ColorBar"), handle, 0, {});
     return 1;
 }
 
-Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& spec) {
+Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& spec)
+{
     if (spec.isEmpty() || spec == QStringLiteral("tcp"))
         return std::shared_ptr<QpxNet>(std::make_shared<TcpQpxNet>());
     if (spec.startsWith(QStringLiteral("library:")))

@@ -10,18 +10,23 @@ Q_LOGGING_CATEGORY(lcCgTcp, "homeplate.cglink.tcp")
 namespace hp::cglink {
 
 TcpQpxNet::TcpQpxNet(int timeoutMs)
-    : m_timeoutMs(timeoutMs) {}
+    : m_timeoutMs(timeoutMs)
+{
+}
 
-TcpQpxNet::~TcpQpxNet() {
+TcpQpxNet::~TcpQpxNet()
+{
     for (auto& s : m_sockets)
         s->abort();
 }
 
-bool TcpQpxNet::loopbackOnly() {
+bool TcpQpxNet::loopbackOnly()
+{
     return qEnvironmentVariable("HOMEPLATE_LOOPBACK_ONLY") == QStringLiteral("1");
 }
 
-qint32 TcpQpxNet::connectQpxSystem(const QByteArray& address) {
+qint32 TcpQpxNet::connectQpxSystem(const QByteArray& address)
+{
     const auto ep = wire::parseEndpoint(fromCp950(address));
     if (!ep) {
         qCWarning(lcCgTcp) << "malformed CG address" << address;
@@ -44,7 +49,8 @@ qint32 TcpQpxNet::connectQpxSystem(const QByteArray& address) {
     return handle;
 }
 
-std::optional<wire::Reply> TcpQpxNet::roundTrip(qint32 handle, const wire::Request& request) {
+std::optional<wire::Reply> TcpQpxNet::roundTrip(qint32 handle, const wire::Request& request)
+{
     const auto it = m_sockets.constFind(handle);
     if (it == m_sockets.constEnd())
         return std::nullopt;
@@ -85,11 +91,13 @@ std::optional<wire::Reply> TcpQpxNet::roundTrip(qint32 handle, const wire::Reque
     return reply;
 }
 
-qint32 TcpQpxNet::isConnected(qint32 handle) {
+qint32 TcpQpxNet::isConnected(qint32 handle)
+{
     return roundTrip(handle, {wire::Op::Ping, 0, {}}) ? 1 : 0;
 }
 
-qint32 TcpQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer) {
+qint32 TcpQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
+{
     const auto reply = roundTrip(handle, {wire::Op::Send, code, buffer});
     if (!reply)
         return -1;
@@ -97,7 +105,8 @@ qint32 TcpQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer) {
     return reply->result;
 }
 
-qint32 TcpQpxNet::colorBar(qint32 handle) {
+qint32 TcpQpxNet::colorBar(qint32 handle)
+{
     const auto reply = roundTrip(handle, {wire::Op::ColorBar, 0, {}});
     return reply ? reply->result : -1;
 }

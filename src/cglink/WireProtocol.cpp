@@ -6,17 +6,20 @@
 namespace hp::cglink::wire {
 
 namespace {
-void putInt(QByteArray& out, qint32 v) {
+void putInt(QByteArray& out, qint32 v)
+{
     char b[4];
     qToBigEndian(v, b);
     out.append(b, 4);
 }
 
-qint32 getInt(const QByteArray& in, qsizetype at) {
+qint32 getInt(const QByteArray& in, qsizetype at)
+{
     return qFromBigEndian<qint32>(in.constData() + at);
 }
 
-QByteArray framed(const QByteArray& payload) {
+QByteArray framed(const QByteArray& payload)
+{
     QByteArray out;
     out.reserve(payload.size() + 4);
     putInt(out, qint32(payload.size()));
@@ -25,7 +28,8 @@ QByteArray framed(const QByteArray& payload) {
 }
 } // namespace
 
-QByteArray encodeRequest(const Request& request) {
+QByteArray encodeRequest(const Request& request)
+{
     QByteArray payload;
     payload.append(char(request.op));
     putInt(payload, request.code);
@@ -33,14 +37,16 @@ QByteArray encodeRequest(const Request& request) {
     return framed(payload);
 }
 
-QByteArray encodeReply(const Reply& reply) {
+QByteArray encodeReply(const Reply& reply)
+{
     QByteArray payload;
     putInt(payload, reply.result);
     payload += reply.text;
     return framed(payload);
 }
 
-std::optional<Request> decodeRequest(const QByteArray& payload) {
+std::optional<Request> decodeRequest(const QByteArray& payload)
+{
     if (payload.size() < 5)
         return std::nullopt;
     const char op = payload[0];
@@ -49,13 +55,15 @@ std::optional<Request> decodeRequest(const QByteArray& payload) {
     return Request{Op(op), getInt(payload, 1), payload.mid(5)};
 }
 
-std::optional<Reply> decodeReply(const QByteArray& payload) {
+std::optional<Reply> decodeReply(const QByteArray& payload)
+{
     if (payload.size() < 4)
         return std::nullopt;
     return Reply{getInt(payload, 0), payload.mid(4)};
 }
 
-FrameReader::Status FrameReader::next(QByteArray& payload) {
+FrameReader::Status FrameReader::next(QByteArray& payload)
+{
     if (m_buffer.size() < 4)
         return Status::NeedMore;
     const qint32 length = getInt(m_buffer, 0);
@@ -68,7 +76,8 @@ FrameReader::Status FrameReader::next(QByteArray& payload) {
     return Status::Frame;
 }
 
-std::optional<Endpoint> parseEndpoint(const QString& address) {
+std::optional<Endpoint> parseEndpoint(const QString& address)
+{
     const QString a = address.trimmed();
     Endpoint ep;
     QString portText;
@@ -102,7 +111,8 @@ std::optional<Endpoint> parseEndpoint(const QString& address) {
     return ep;
 }
 
-bool isLoopbackHost(const QString& host) {
+bool isLoopbackHost(const QString& host)
+{
     if (host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
         return true;
     const QHostAddress addr(host);

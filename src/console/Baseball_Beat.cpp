@@ -17,7 +17,8 @@ namespace hp::console {
 
 Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(services) {
+    , m_services(services)
+{
     setObjectName(QStringLiteral("Baseball_Beat"));
     setWindowTitle(QStringLiteral("Valtor棒球體育轉播---Norvik"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -44,7 +45,8 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
 
 Baseball_Beat::~Baseball_Beat() = default;
 
-void Baseball_Beat::buildMenu() {
+void Baseball_Beat::buildMenu()
+{
     QMenu* system = menuBar()->addMenu(QStringLiteral("系統"));
     system->setObjectName(QStringLiteral("mSystem"));
     auto add = [&](const char* name, const QString& caption, auto handler) {
@@ -59,12 +61,14 @@ void Baseball_Beat::buildMenu() {
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
 }
 
-void Baseball_Beat::load() {
+void Baseball_Beat::load()
+{
     if (loadFrame())
         loadState();
 }
 
-bool Baseball_Beat::loadFrame() {
+bool Baseball_Beat::loadFrame()
+{
     app::SettingsStore& settings = m_services.settings;
     app::OperatorDialogs& dialogs = m_services.dialogs;
 
@@ -98,11 +102,13 @@ bool Baseball_Beat::loadFrame() {
     return true;
 }
 
-void Baseball_Beat::loadState() {
+void Baseball_Beat::loadState()
+{
     // The game state (inning, batters, pitchers, line score) is loaded here.
 }
 
-void Baseball_Beat::mOdbc_Click() {
+void Baseball_Beat::mOdbc_Click()
+{
     const auto chosen = m_services.dialogs.connectionString(m_connectionString);
     if (!chosen)
         return;
@@ -110,15 +116,18 @@ void Baseball_Beat::mOdbc_Click() {
     m_connectionString = *chosen;
 }
 
-void Baseball_Beat::F2_KeyDown() {
+void Baseball_Beat::F2_KeyDown()
+{
     m_services.cg.send(cglink::kClear, cglink::kClearText);
 }
 
-void Baseball_Beat::Escape_KeyDown() {
+void Baseball_Beat::Escape_KeyDown()
+{
     m_services.cg.sendKeeping(cglink::kTakeOff, m_takeOffReference);
 }
 
-bool Baseball_Beat::eventFilter(QObject* watched, QEvent* event) {
+bool Baseball_Beat::eventFilter(QObject* watched, QEvent* event)
+{
     // The console sees key presses before its controls do.
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;

@@ -26,29 +26,34 @@ namespace {
 
 // The program never hides a window except by closing it: a window that was
 // shown and is hidden now is closed (its deletion may still be pending).
-bool isClosed(const QWidget* w) {
+bool isClosed(const QWidget* w)
+{
     return w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
 }
 
-QString colorName(const QColor& c) {
+QString colorName(const QColor& c)
+{
     return c.name(QColor::HexRgb);
 }
 
-QJsonArray listItems(const QListWidget* list) {
+QJsonArray listItems(const QListWidget* list)
+{
     QJsonArray items;
     for (int i = 0; i < list->count(); ++i)
         items.append(list->item(i)->text());
     return items;
 }
 
-QJsonArray comboItems(const QComboBox* combo) {
+QJsonArray comboItems(const QComboBox* combo)
+{
     QJsonArray items;
     for (int i = 0; i < combo->count(); ++i)
         items.append(combo->itemText(i));
     return items;
 }
 
-QJsonValue imageOf(const QObject* o) {
+QJsonValue imageOf(const QObject* o)
+{
     const QVariant size = o->property("imageSize");
     if (size.isValid()) {
         const QSize s = size.toSize();
@@ -65,7 +70,8 @@ QJsonValue imageOf(const QObject* o) {
     return QJsonValue::Null;
 }
 
-std::optional<int> keyCode(const QString& name) {
+std::optional<int> keyCode(const QString& name)
+{
     static const QHash<QString, int> keys{{QStringLiteral("Enter"), Qt::Key_Return},
                                           {QStringLiteral("Return"), Qt::Key_Return},
                                           {QStringLiteral("Escape"), Qt::Key_Escape},
@@ -88,7 +94,8 @@ std::optional<int> keyCode(const QString& name) {
     return std::nullopt;
 }
 
-Qt::KeyboardModifiers modifiersOf(const QJsonObject& request) {
+Qt::KeyboardModifiers modifiersOf(const QJsonObject& request)
+{
     Qt::KeyboardModifiers mods;
     for (const QJsonValue& v : request.value(QStringLiteral("mods")).toArray()) {
         const QString m = v.toString();
@@ -103,7 +110,8 @@ Qt::KeyboardModifiers modifiersOf(const QJsonObject& request) {
 }
 
 // Where a mouse event for the control lands: for a list, the current item.
-std::pair<QWidget*, QPoint> mouseTarget(QWidget* w) {
+std::pair<QWidget*, QPoint> mouseTarget(QWidget* w)
+{
     if (auto* list = qobject_cast<QListWidget*>(w)) {
         QWidget* vp = list->viewport();
         if (QListWidgetItem* item = list->currentItem()) {
@@ -115,7 +123,8 @@ std::pair<QWidget*, QPoint> mouseTarget(QWidget* w) {
     return {w, w->rect().center()};
 }
 
-void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers mods)
+{
     auto [target, pos] = mouseTarget(w);
     const QPointF local(pos);
     const QPointF global(target->mapToGlobal(pos));
@@ -124,7 +133,8 @@ void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::Keyboa
     QCoreApplication::sendEvent(target, &event);
 }
 
-QString selectIndex(QObject* control, int index) {
+QString selectIndex(QObject* control, int index)
+{
     if (auto* list = qobject_cast<QListWidget*>(control)) {
         if (index < 0 || index >= list->count())
             return QStringLiteral("index out of range");
@@ -150,7 +160,8 @@ QString selectIndex(QObject* control, int index) {
 
 } // namespace
 
-QJsonArray ControlDriver::windows() const {
+QJsonArray ControlDriver::windows() const
+{
     QJsonArray out;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->objectName().isEmpty() || !qobject_cast<QMainWindow*>(w) || isClosed(w))
@@ -162,7 +173,8 @@ QJsonArray ControlDriver::windows() const {
     return out;
 }
 
-QWidget* ControlDriver::findWindow(const QString& name) const {
+QWidget* ControlDriver::findWindow(const QString& name) const
+{
     QWidget* hidden = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->objectName() != name || isClosed(w))
@@ -174,7 +186,8 @@ QWidget* ControlDriver::findWindow(const QString& name) const {
     return hidden;
 }
 
-QObject* ControlDriver::findControl(QWidget* window, const QString& name) const {
+QObject* ControlDriver::findControl(QWidget* window, const QString& name) const
+{
     if (!window)
         return nullptr;
     if (window->objectName() == name)
@@ -182,7 +195,8 @@ QObject* ControlDriver::findControl(QWidget* window, const QString& name) const 
     return window->findChild<QObject*>(name);
 }
 
-QJsonObject ControlDriver::state(const QObject* o) {
+QJsonObject ControlDriver::state(const QObject* o)
+{
     QJsonObject s;
     s.insert(QStringLiteral("name"), o->objectName());
     QString type = QStringLiteral("other");
@@ -277,7 +291,8 @@ QJsonObject ControlDriver::state(const QObject* o) {
     return s;
 }
 
-QJsonObject ControlDriver::dump(QWidget* window) const {
+QJsonObject ControlDriver::dump(QWidget* window) const
+{
     QJsonObject out;
     out.insert(window->objectName(), state(window));
     for (const QObject* child : window->findChildren<QObject*>()) {
@@ -291,7 +306,8 @@ QJsonObject ControlDriver::dump(QWidget* window) const {
     return out;
 }
 
-QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const {
+QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const
+{
     auto* action = window ? window->findChild<QAction*>(name) : nullptr;
     if (!action)
         return QStringLiteral("no menu command ") + name;
@@ -304,7 +320,8 @@ QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const {
 }
 
 QString ControlDriver::act(QObject* control, const QString& action,
-                           const QJsonObject& request) const {
+                           const QJsonObject& request) const
+{
     if (auto* a = qobject_cast<QAction*>(control)) {
         if (action != QStringLiteral("click"))
             return QStringLiteral("a menu command can only be clicked");

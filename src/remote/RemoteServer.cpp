@@ -11,7 +11,8 @@ namespace hp::remote {
 namespace {
 constexpr qsizetype kMaxLine = 1 << 20;
 
-QJsonObject error(const QString& text) {
+QJsonObject error(const QString& text)
+{
     return {{QStringLiteral("ok"), false}, {QStringLiteral("error"), text}};
 }
 } // namespace
@@ -19,19 +20,23 @@ QJsonObject error(const QString& text) {
 RemoteServer::RemoteServer(app::EventLog& log, app::ScriptedDialogs* dialogs, QObject* parent)
     : QObject(parent)
     , m_log(log)
-    , m_dialogs(dialogs) {
+    , m_dialogs(dialogs)
+{
     connect(&m_server, &QTcpServer::newConnection, this, &RemoteServer::onNewConnection);
 }
 
-bool RemoteServer::listen(quint16 port) {
+bool RemoteServer::listen(quint16 port)
+{
     return m_server.listen(QHostAddress::LocalHost, port);
 }
 
-quint16 RemoteServer::port() const {
+quint16 RemoteServer::port() const
+{
     return m_server.serverPort();
 }
 
-void RemoteServer::onNewConnection() {
+void RemoteServer::onNewConnection()
+{
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);
@@ -62,7 +67,8 @@ void RemoteServer::onNewConnection() {
     }
 }
 
-QJsonObject RemoteServer::handle(const QByteArray& line) {
+QJsonObject RemoteServer::handle(const QByteArray& line)
+{
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
@@ -76,7 +82,8 @@ QJsonObject RemoteServer::handle(const QByteArray& line) {
     return response;
 }
 
-QJsonObject RemoteServer::dispatch(const QJsonObject& request) {
+QJsonObject RemoteServer::dispatch(const QJsonObject& request)
+{
     const QString op = request.value(QStringLiteral("op")).toString();
     const QJsonObject ok{{QStringLiteral("ok"), true}};
 

@@ -8,11 +8,13 @@ namespace hp::remote {
 
 WindowWatcher::WindowWatcher(app::EventLog& log, QObject* parent)
     : QObject(parent)
-    , m_log(log) {
+    , m_log(log)
+{
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-bool WindowWatcher::eventFilter(QObject* watched, QEvent* event) {
+bool WindowWatcher::eventFilter(QObject* watched, QEvent* event)
+{
     const QEvent::Type type = event->type();
     if (type != QEvent::Show && type != QEvent::Close)
         return false;

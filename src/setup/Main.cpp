@@ -13,7 +13,8 @@ namespace hp::setup {
 
 Main::Main(app::Services services, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(services) {
+    , m_services(services)
+{
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("棒球比賽設定---Norvik"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -37,7 +38,8 @@ Main::Main(app::Services services, QWidget* parent)
 
 Main::~Main() = default;
 
-void Main::buildMenu() {
+void Main::buildMenu()
+{
     QMenu* menu = menuBar()->addMenu(QStringLiteral("設定"));
     menu->setObjectName(QStringLiteral("mSetup"));
     auto add = [&](const char* name, const QString& caption, auto handler) {
@@ -52,11 +54,13 @@ void Main::buildMenu() {
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
 }
 
-void Main::load() {
+void Main::load()
+{
     m_connectionString = m_services.settings.get(QStringLiteral("ODBC"));
 }
 
-void Main::mDataBase_Click() {
+void Main::mDataBase_Click()
+{
     const auto chosen = m_services.dialogs.connectionString(m_connectionString);
     if (!chosen)
         return;

@@ -2,7 +2,9 @@
 
 #include "CgLink.h"
 #include "Clock.h"
+#include "ConnectionDialog.h"
 #include "EventLog.h"
+#include "InitDb.h"
 #include "Navigator.h"
 #include "QtDialogs.h"
 #include "RemoteServer.h"
@@ -12,6 +14,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <cstdio>
 
@@ -19,7 +22,8 @@ namespace hp::shell {
 
 namespace {
 
-void chooseFont(QApplication& app) {
+void chooseFont(QApplication& app)
+{
     // Prefer a Traditional Chinese face; fall back on whatever CJK face is there.
     const QStringList preferred{QStringLiteral("Noto Sans CJK TC"), QStringLiteral("Noto Sans TC"),
                                 QStringLiteral("WenQuanYi Zen Hei"),
@@ -35,14 +39,42 @@ void chooseFont(QApplication& app) {
     }
 }
 
-int fail(const QString& text) {
+int fail(const QString& text)
+{
     std::fprintf(stderr, "homeplate: %s\n", qPrintable(text));
     return 2;
 }
 
 } // namespace
 
-int runApplication(int argc, char* argv[]) {
+// --init-db runs without windows, so it needs no display.
+int runInitDb(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption initOpt(QStringLiteral("init-db"),
+                                     QStringLiteral("Create the tables of a new database."),
+                                     QStringLiteral("CONNECTION"));
+    const QCommandLineOption demoOpt(QStringLiteral("demo"),
+                                     QStringLiteral("Fill the fictional demo season."));
+    parser.addOptions({initOpt, demoOpt});
+    parser.addHelpOption();
+    parser.process(app);
+    return initDatabase(parser.value(initOpt), parser.isSet(demoOpt));
+}
+
+bool wantsInitDb(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--init-db") == 0 || qstrncmp(argv[i], "--init-db=", 10) == 0)
+            return true;
+    return false;
+}
+
+int runApplication(int argc, char* argv[])
+{
+    if (wantsInitDb(argc, argv))
+        return runInitDb(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("homeplate"));
     QApplication::setOrganizationName(QStringLiteral("homeplate"));
@@ -62,7 +94,12 @@ int runApplication(int argc, char* argv[]) {
     const QCommandLineOption automationOpt(
         QStringLiteral("automation"),
         QStringLiteral("Scripted dialogs: messages become events, answers come over --remote."));
-    parser.addOptions({settingsOpt, backendOpt, remoteOpt, automationOpt});
+    const QCommandLineOption initOpt(
+        QStringLiteral("init-db"), QStringLiteral("Create the tables of a new database and exit."),
+        QStringLiteral("CONNECTION"));
+    const QCommandLineOption demoOpt(QStringLiteral("demo"),
+                                     QStringLiteral("With --init-db: fill the demo season."));
+    parser.addOptions({settingsOpt, backendOpt, remoteOpt, automationOpt, initOpt, demoOpt});
     parser.process(app);
 
     chooseFont(app);
@@ -81,7 +118,7 @@ int runApplication(int argc, char* argv[]) {
         scripted = s.get();
         dialogs = std::move(s);
     } else {
-        dialogs = std::make_unique<app::QtDialogs>(nullptr);
+        dialogs = std::make_unique<app::QtDialogs>(&db::ConnectionDialog::ask);
     }
     cglink::CgLink cg(net.value());
 

@@ -8,23 +8,28 @@ namespace hp::shell {
 
 Navigator::Navigator(app::Services services, QObject* parent)
     : QObject(parent)
-    , m_services(services) {}
+    , m_services(services)
+{
+}
 
-void Navigator::showStart() {
+void Navigator::showStart()
+{
     auto* start = new app::mStart(m_services.settings, m_services.dialogs);
     connect(start, &app::mStart::setupRequested, this, [this, start] { openSetup(start); });
     connect(start, &app::mStart::consoleRequested, this, [this, start] { openConsole(start); });
     start->show();
 }
 
-setup::Main* Navigator::newSetupWindow() {
+setup::Main* Navigator::newSetupWindow()
+{
     auto* window = new setup::Main(m_services);
     connect(window, &setup::Main::databaseChanged, this, [this, window] { reloadSetup(window); });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
     return window;
 }
 
-void Navigator::openSetup(QWidget* from) {
+void Navigator::openSetup(QWidget* from)
+{
     setup::Main* window = m_preloadedSetup;
     m_preloadedSetup.clear();
     if (!window) {
@@ -37,7 +42,8 @@ void Navigator::openSetup(QWidget* from) {
     from->close();
 }
 
-void Navigator::openConsole(QWidget* from) {
+void Navigator::openConsole(QWidget* from)
+{
     auto* console = new console::Baseball_Beat(m_services);
     console->show();
     if (from)
@@ -45,7 +51,8 @@ void Navigator::openConsole(QWidget* from) {
     console->load();
 }
 
-void Navigator::reloadSetup(setup::Main* current) {
+void Navigator::reloadSetup(setup::Main* current)
+{
     showStart();
     current->close();
     delete m_preloadedSetup;

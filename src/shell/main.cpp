@@ -1,5 +1,6 @@
 #include "Application.h"
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     return hp::shell::runApplication(argc, argv);
 }

@@ -6,7 +6,8 @@
 class TstFonts : public QObject {
     Q_OBJECT
 private slots:
-    void traditionalChineseFontIsPresent() {
+    void traditionalChineseFontIsPresent()
+    {
         bool found = false;
         for (const QString& family : QFontDatabase::families(QFontDatabase::TraditionalChinese))
             found = found || !family.isEmpty();

@@ -10,7 +10,8 @@ using namespace hp;
 class TstSettings : public QObject {
     Q_OBJECT
 private slots:
-    void namesMatchWithoutRegardToCase() {
+    void namesMatchWithoutRegardToCase()
+    {
         test::TestSettings s;
         s.store.write(QStringLiteral("Baseball"), QStringLiteral("qmr"), QStringLiteral("odbc"),
                       QStringLiteral("Provider=SQLite;Data Source=a.db"));
@@ -25,7 +26,8 @@ private slots:
                  QStringLiteral("none"));
     }
 
-    void absentKeysReadAsTheReadersDefault() {
+    void absentKeysReadAsTheReadersDefault()
+    {
         test::TestSettings s;
         QCOMPARE(s.store.get(QStringLiteral("QPXServerIP"), QStringLiteral("192.168.1.1")),
                  QStringLiteral("192.168.1.1"));
@@ -36,7 +38,8 @@ private slots:
                  QString());
     }
 
-    void deletingAnAbsentKeyIsSilentAndDeletionSticks() {
+    void deletingAnAbsentKeyIsSilentAndDeletionSticks()
+    {
         test::TestSettings s;
         s.store.erase(QStringLiteral("Round"));
         s.store.set(QStringLiteral("Round"), QStringLiteral("4"));
@@ -44,7 +47,8 @@ private slots:
         QCOMPARE(s.store.get(QStringLiteral("Round"), QStringLiteral("1")), QStringLiteral("1"));
     }
 
-    void valuesSurviveARestartIncludingChineseText() {
+    void valuesSurviveARestartIncludingChineseText()
+    {
         test::TestSettings s;
         const QString team = QStringLiteral("北岸海鷗 O'Neil; [x]=y");
         s.store.set(QStringLiteral("FirstAttack"), team);
@@ -54,7 +58,8 @@ private slots:
         QCOMPARE(again.get(QStringLiteral("PRJpath")), QStringLiteral("C:\\Templates\\"));
     }
 
-    void settingsFileComesFromCommandLineThenEnvironment() {
+    void settingsFileComesFromCommandLineThenEnvironment()
+    {
         qputenv("HOMEPLATE_SETTINGS", "/tmp/from-env.ini");
         QCOMPARE(app::SettingsStore::resolveFileName(QStringLiteral("/tmp/cli.ini")),
                  QStringLiteral("/tmp/cli.ini"));
@@ -65,12 +70,14 @@ private slots:
             QStringLiteral("settings.ini")));
     }
 
-    void projectFilterBecomesAQtFilter() {
+    void projectFilterBecomesAQtFilter()
+    {
         QCOMPARE(app::qtFileFilter(QStringLiteral("*.PRJ|*.Prj|*.*|*.*")),
                  QStringLiteral("*.PRJ (*.Prj *.prj *.PRJ);;*.* (*.*)"));
     }
 
-    void scriptedDialogsAnswerFromTheQueueThenCancel() {
+    void scriptedDialogsAnswerFromTheQueueThenCancel()
+    {
         app::EventLog log;
         app::ScriptedDialogs dialogs(log);
         dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.1"));

@@ -9,7 +9,8 @@ using namespace hp::cglink;
 class TstCgCommands : public QObject {
     Q_OBJECT
 private slots:
-    void fieldCommandIsByteExact() {
+    void fieldCommandIsByteExact()
+    {
         const QString cmd = fieldCommand(QStringLiteral("終場表"),
                                          {{QStringLiteral("DATE1"), QStringLiteral("2026/12/08")},
                                           {QStringLiteral("TEAM1"), QStringLiteral("北岸海鷗")}});
@@ -20,13 +21,15 @@ private slots:
                  QStringLiteral("[BYNAME][SBO][0]EFFECT\r\n"));
     }
 
-    void valuesAreSentAsTheyStand() {
+    void valuesAreSentAsTheyStand()
+    {
         const QString cmd = fieldCommand(QStringLiteral("基本資料"),
                                          {{QStringLiteral("NAME"), QStringLiteral("a]b\r\nc[0]")}});
         QCOMPARE(cmd, QStringLiteral("[BYNAME][基本資料][1]EFFECT\r\n[NAME][0][a]b\r\nc[0]]\r\n"));
     }
 
-    void effectSlotForNormalAndCutPlay() {
+    void effectSlotForNormalAndCutPlay()
+    {
         const QString plain = plainCommand(QStringLiteral("主播"));
         QCOMPARE(plain, QStringLiteral("[BYNAME][主播]EFFECT"));
         QCOMPARE(withEffect(plain, false, 1), QStringLiteral("[BYNAME][主播][E]"));
@@ -36,7 +39,8 @@ private slots:
         QCOMPARE(withEffect(QStringLiteral("EFFECT|EFFECT"), false, 1), QStringLiteral("[E]|[E]"));
     }
 
-    void previewTakeOffAndProjectTexts() {
+    void previewTakeOffAndProjectTexts()
+    {
         QCOMPARE(previewRequest(QStringLiteral("SBO"), QStringLiteral("/srv/tpl/"), kPreviewB),
                  QStringLiteral("[BYNAME][SBO][/srv/tpl/TempImageB.BMP][A][BMP]\r\n"));
         QCOMPARE(previewRequest(QStringLiteral("主播"), QStringLiteral("C:\\T\\"), kPreviewA),
@@ -50,7 +54,8 @@ private slots:
         QCOMPARE(templateFolderOf(QString()), QString());
     }
 
-    void codePage950RoundTrip() {
+    void codePage950RoundTrip()
+    {
         const QString text =
             QStringLiteral("[BYNAME][打者今日成績][2]EFFECT\r\n[NAME][0][許功蓋]\r\n");
         const Cp950Bytes bytes = toCp950(text);
@@ -64,13 +69,15 @@ private slots:
                                          "b")));
     }
 
-    void characterOutsideTheTableBecomesQuestionMark() {
+    void characterOutsideTheTableBecomesQuestionMark()
+    {
         const Cp950Bytes bytes = toCp950(QStringLiteral("王😀𠀀x"));
         QVERIFY(bytes.lossy);
         QCOMPARE(fromCp950(bytes.bytes), QStringLiteral("王??x"));
     }
 
-    void wireFramesRoundTrip() {
+    void wireFramesRoundTrip()
+    {
         const QByteArray text = toCp950(QStringLiteral("許|功\\蓋")).bytes;
         const QByteArray frame = encodeRequestFrame(text);
         wire::FrameReader reader;
@@ -95,7 +102,8 @@ private slots:
         QVERIFY(!wire::decodeRequest(QByteArray("S\0", 2)));
     }
 
-    void absurdFrameLengthIsRejected() {
+    void absurdFrameLengthIsRejected()
+    {
         wire::FrameReader reader;
         reader.append(QByteArray("\x7f\xff\xff\xff", 4));
         QByteArray payload;
@@ -105,7 +113,8 @@ private slots:
         QCOMPARE(negative.next(payload), wire::FrameReader::Status::TooLarge);
     }
 
-    void endpointsAndLoopback() {
+    void endpointsAndLoopback()
+    {
         QCOMPARE(wire::parseEndpoint(QStringLiteral("127.0.0.1"))->port, wire::kDefaultPort);
         QCOMPARE(wire::parseEndpoint(QStringLiteral("127.0.0.1:7300"))->port, quint16(7300));
         QCOMPARE(wire::parseEndpoint(QStringLiteral("[::1]:7301"))->host, QStringLiteral("::1"));
@@ -119,7 +128,8 @@ private slots:
     }
 
 private:
-    static QByteArray encodeRequestFrame(const QByteArray& text) {
+    static QByteArray encodeRequestFrame(const QByteArray& text)
+    {
         return wire::encodeRequest({wire::Op::Send, 24, text});
     }
 };

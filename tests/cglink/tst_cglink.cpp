@@ -28,11 +28,13 @@ struct Fixture {
     app::FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(19, 5, 7))};
     QMap<int, QString> panels;
 
-    cglink::CgMenuCommands commands(cglink::CgMenuCommands::Window w) {
+    cglink::CgMenuCommands commands(cglink::CgMenuCommands::Window w)
+    {
         return cglink::CgMenuCommands(w, link, settings.store, dialogs, clock,
                                       [this](int p, const QString& t) { panels[p] = t; });
     }
-    QStringList messages() {
+    QStringList messages()
+    {
         QStringList out;
         for (const QJsonValue& v : log.take())
             if (v[QStringLiteral("kind")] == QStringLiteral("message"))
@@ -47,7 +49,8 @@ struct Fixture {
 class TstCgLink : public QObject {
     Q_OBJECT
 private slots:
-    void handleIsTheLastConnectWhateverItsValue() {
+    void handleIsTheLastConnectWhateverItsValue()
+    {
         Fixture f;
         QCOMPARE(f.link.handle(), 0);
         f.link.send(cglink::kClear, cglink::kClearText); // before any connect: handle 0
@@ -62,7 +65,8 @@ private slots:
         QCOMPARE(sends[1].text, QByteArray("-1"));
     }
 
-    void keptValueIsReplacedByTheBufferAfterTheCall() {
+    void keptValueIsReplacedByTheBufferAfterTheCall()
+    {
         Fixture f;
         f.net->sendReplacement = cglink::toCp950(QStringLiteral("/srv/範本/新.PRJ")).bytes;
         QString kept = QStringLiteral("/srv/範本/demo.PRJ");
@@ -72,7 +76,8 @@ private slots:
                  QStringLiteral("/srv/範本/demo.PRJ"));
     }
 
-    void unencodableTextIsSentAsQuestionMarkAndReported() {
+    void unencodableTextIsSentAsQuestionMarkAndReported()
+    {
         Fixture f;
         QSignalSpy spy(&f.link, &cglink::CgLink::textNotEncodable);
         f.link.send(cglink::kLoadFields, QStringLiteral("[NAME][0][金😀]"));
@@ -83,7 +88,8 @@ private slots:
         QCOMPARE(spy.count(), 1);
     }
 
-    void checksBeforeAGraphicInOrder() {
+    void checksBeforeAGraphicInOrder()
+    {
         Fixture f;
         f.net->connectedAnswer = 0;
         auto notice = f.link.checkBeforeGraphic({});
@@ -98,7 +104,8 @@ private slots:
         QVERIFY(f.net->sends().isEmpty());
     }
 
-    void connectWithEmptyAnswerChangesNothingButThePanel() {
+    void connectWithEmptyAnswerChangesNothingButThePanel()
+    {
         Fixture f;
         f.panels[1] = QStringLiteral("old");
         f.settings.store.set(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.1"));
@@ -111,7 +118,8 @@ private slots:
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")), QStringLiteral("127.0.0.1"));
     }
 
-    void connectPrefillsPerWindowAndReports() {
+    void connectPrefillsPerWindowAndReports()
+    {
         Fixture f;
         auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
         auto console = f.commands(cglink::CgMenuCommands::Window::Console);
@@ -137,7 +145,8 @@ private slots:
         QCOMPARE(f.panels[1], QString());
     }
 
-    void openProjectOnTheConsoleKeepsPathAndFolder() {
+    void openProjectOnTheConsoleKeepsPathAndFolder()
+    {
         Fixture f;
         auto console = f.commands(cglink::CgMenuCommands::Window::Console);
         cglink::TemplateProject project{QStringLiteral("/old/a.PRJ"), QStringLiteral("/old/")};
@@ -160,7 +169,8 @@ private slots:
         QCOMPARE(f.net->sends().size(), 3);
     }
 
-    void openProjectOnTheSetupWindowOnlySends() {
+    void openProjectOnTheSetupWindowOnlySends()
+    {
         Fixture f;
         auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/b.PRJ"));
@@ -175,7 +185,8 @@ private slots:
         QCOMPARE(f.net->calls.last().fn, QStringLiteral("colorBar"));
     }
 
-    void recordBackendWritesOneJsonLinePerCall() {
+    void recordBackendWritesOneJsonLinePerCall()
+    {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("cg.jsonl"));
         {
@@ -201,7 +212,8 @@ private slots:
         QVERIFY(!cglink::makeQpxNet(QStringLiteral("carrier-pigeon")));
     }
 
-    void libraryBackendCallsTheFourFunctions() {
+    void libraryBackendCallsTheFourFunctions()
+    {
         auto net = cglink::makeQpxNet(QStringLiteral("library:" FAKE_QPXNET_PATH));
         QVERIFY2(net, qPrintable(net.error()));
         cglink::CgLink link(net.value());

@@ -22,18 +22,21 @@ public:
     std::atomic<bool> hang{false};
     std::atomic<int> requests{0};
 
-    quint16 start() {
+    quint16 start()
+    {
         QThread::start();
         m_ready.acquire();
         return m_port;
     }
-    void stop() {
+    void stop()
+    {
         quit();
         wait();
     }
 
 protected:
-    void run() override {
+    void run() override
+    {
         QTcpServer server;
         server.listen(QHostAddress::LocalHost, 0);
         m_port = server.serverPort();
@@ -64,7 +67,8 @@ private:
     quint16 m_port = 0;
 };
 
-QString address(quint16 port) {
+QString address(quint16 port)
+{
     return QStringLiteral("127.0.0.1:%1").arg(port);
 }
 
@@ -75,7 +79,8 @@ class TstTcpBackend : public QObject {
 private slots:
     void init() { qputenv("HOMEPLATE_LOOPBACK_ONLY", "1"); }
 
-    void sendsAndReadsTheChangedBufferBack() {
+    void sendsAndReadsTheChangedBufferBack()
+    {
         ThreadedServer server;
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>());
@@ -87,7 +92,8 @@ private slots:
         server.stop();
     }
 
-    void serverGoneMeansLinkDownWithinTwoSeconds() {
+    void serverGoneMeansLinkDownWithinTwoSeconds()
+    {
         ThreadedServer server;
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>());
@@ -100,7 +106,8 @@ private slots:
         QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
     }
 
-    void serverThatStopsAnsweringMarksTheLinkDown() {
+    void serverThatStopsAnsweringMarksTheLinkDown()
+    {
         ThreadedServer server;
         const quint16 port = server.start();
         auto net = std::make_shared<TcpQpxNet>(300);
@@ -115,7 +122,8 @@ private slots:
         server.stop();
     }
 
-    void addressThatDoesNotAnswerFailsQuickly() {
+    void addressThatDoesNotAnswerFailsQuickly()
+    {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         const quint16 port = probe.serverPort();
@@ -129,7 +137,8 @@ private slots:
         QCOMPARE(link.send(0, QStringLiteral("-1")), -1);
     }
 
-    void nonLoopbackAddressIsRefusedWithoutASocket() {
+    void nonLoopbackAddressIsRefusedWithoutASocket()
+    {
         TcpQpxNet net;
         QElapsedTimer t;
         t.start();
@@ -139,7 +148,8 @@ private slots:
         QVERIFY(t.elapsed() < 100);
     }
 
-    void handlesAreDistinctPerConnect() {
+    void handlesAreDistinctPerConnect()
+    {
         ThreadedServer server;
         const quint16 port = server.start();
         TcpQpxNet net;

@@ -29,7 +29,8 @@ struct RemoteHarness {
     remote::RemoteServer server{log, &dialogs};
     shell::Navigator navigator{app::Services{settings.store, dialogs, clock, cg}};
 
-    ~RemoteHarness() {
+    ~RemoteHarness()
+    {
         QList<QPointer<QWidget>> windows;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (!w->parent())
@@ -37,36 +38,42 @@ struct RemoteHarness {
         qDeleteAll(windows);
     }
 
-    QJsonObject request(const QJsonObject& r) {
+    QJsonObject request(const QJsonObject& r)
+    {
         return server.handle(QJsonDocument(r).toJson(QJsonDocument::Compact));
     }
     QJsonObject act(const QString& window, const QString& control, const QString& action,
-                    QJsonObject extra = {}) {
+                    QJsonObject extra = {})
+    {
         extra.insert(QStringLiteral("op"), QStringLiteral("act"));
         extra.insert(QStringLiteral("window"), window);
         extra.insert(QStringLiteral("control"), control);
         extra.insert(QStringLiteral("action"), action);
         return request(extra);
     }
-    QJsonObject menu(const QString& window, const QString& action) {
+    QJsonObject menu(const QString& window, const QString& action)
+    {
         return request({{QStringLiteral("op"), QStringLiteral("menu")},
                         {QStringLiteral("window"), window},
                         {QStringLiteral("action"), action}});
     }
-    QJsonObject get(const QString& window, const QString& control) {
+    QJsonObject get(const QString& window, const QString& control)
+    {
         return request({{QStringLiteral("op"), QStringLiteral("get")},
                         {QStringLiteral("window"), window},
                         {QStringLiteral("control"), control}})
             .value(QStringLiteral("state"))
             .toObject();
     }
-    void answer(const QString& kind, const QJsonValue& value) {
+    void answer(const QString& kind, const QJsonValue& value)
+    {
         request({{QStringLiteral("op"), QStringLiteral("answer")},
                  {QStringLiteral("kind"), kind},
                  {QStringLiteral("value"), value}});
     }
     // Messages since the last call, as "text/title".
-    QStringList messages() {
+    QStringList messages()
+    {
         QStringList out;
         const QJsonArray events = request({{QStringLiteral("op"), QStringLiteral("events")}})
                                       .value(QStringLiteral("events"))
@@ -77,7 +84,8 @@ struct RemoteHarness {
                            e[QStringLiteral("title")].toString();
         return out;
     }
-    QStringList panels(const QString& window) {
+    QStringList panels(const QString& window)
+    {
         QStringList out;
         for (const QJsonValue& v :
              get(window, QStringLiteral("StatusBar1"))[QStringLiteral("panels")].toArray())

@@ -9,7 +9,8 @@ using namespace hp;
 class TstNavigation : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartWithAnEmptyStore() {
+    void firstStartWithAnEmptyStore()
+    {
         test::RemoteHarness h;
         h.navigator.showStart();
         h.answer(QStringLiteral("connection"),
@@ -31,7 +32,8 @@ private slots:
                                  {QStringLiteral("window"), QStringLiteral("mStart")}})));
     }
 
-    void storedProjectWhoseFileWasDeleted() {
+    void storedProjectWhoseFileWasDeleted()
+    {
         test::RemoteHarness h;
         h.settings.store.set(QStringLiteral("ODBC"),
                              QStringLiteral("Provider=SQLite;Data Source=/tmp/g.db"));
@@ -46,7 +48,8 @@ private slots:
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(1), QString());
     }
 
-    void goodProjectIsOpenedAndShown() {
+    void goodProjectIsOpenedAndShown()
+    {
         test::RemoteHarness h;
         QTemporaryDir dir;
         const QString prj = dir.filePath(QStringLiteral("示範.PRJ"));
@@ -67,7 +70,8 @@ private slots:
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(0), QString());
     }
 
-    void consoleKeysClearAndTakeOff() {
+    void consoleKeysClearAndTakeOff()
+    {
         test::RemoteHarness h;
         h.settings.store.set(QStringLiteral("ODBC"), QStringLiteral("x"));
         h.navigator.showStart();
@@ -89,7 +93,8 @@ private slots:
         QCOMPARE(h.net->calls.last().fn, QStringLiteral("colorBar"));
     }
 
-    void windowsMenusAndStatusBarsCarryTheirNames() {
+    void windowsMenusAndStatusBarsCarryTheirNames()
+    {
         test::RemoteHarness h;
         h.navigator.showStart();
         QCOMPARE(h.get(QStringLiteral("mStart"), QStringLiteral("Command1"))[QStringLiteral("text")]
@@ -117,7 +122,8 @@ private slots:
                  QStringLiteral("設定"));
     }
 
-    void setupDatabaseCommandReloadsTheWindowBehindTheStartWindow() {
+    void setupDatabaseCommandReloadsTheWindowBehindTheStartWindow()
+    {
         test::RemoteHarness h;
         h.navigator.showStart();
         h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
@@ -145,7 +151,8 @@ private slots:
                     .toBool());
     }
 
-    void badRequestsAnswerWithAnErrorAndDoNothing() {
+    void badRequestsAnswerWithAnErrorAndDoNothing()
+    {
         test::RemoteHarness h;
         h.navigator.showStart();
         QVERIFY(!h.ok(

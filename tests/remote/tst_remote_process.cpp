@@ -12,7 +12,8 @@
 class TstRemoteProcess : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         const QString bin = qEnvironmentVariable("HOMEPLATE_BINARY");
         QVERIFY2(QFile::exists(bin), "HOMEPLATE_BINARY is not set");
         QTcpServer probe;
@@ -34,13 +35,15 @@ private slots:
         QVERIFY(connectClient(m_socket));
     }
 
-    void cleanupTestCase() {
+    void cleanupTestCase()
+    {
         m_socket.abort();
         m_process.kill();
         m_process.waitForFinished();
     }
 
-    void continueGameThenClearWithF2() {
+    void continueGameThenClearWithF2()
+    {
         QCOMPARE(call(m_socket, R"({"id":1,"op":"windows"})")[QStringLiteral("windows")]
                      .toArray()
                      .size(),
@@ -74,14 +77,16 @@ private slots:
         QCOMPARE(last[QStringLiteral("text")].toString(), QStringLiteral("-1"));
     }
 
-    void malformedLineKeepsTheConnectionOpen() {
+    void malformedLineKeepsTheConnectionOpen()
+    {
         const QJsonObject bad = call(m_socket, "this is not json");
         QCOMPARE(bad[QStringLiteral("ok")].toBool(true), false);
         QCOMPARE(call(m_socket, R"({"id":"x","op":"windows"})")[QStringLiteral("id")].toString(),
                  QStringLiteral("x"));
     }
 
-    void secondClientAfterTheFirstLeaves() {
+    void secondClientAfterTheFirstLeaves()
+    {
         m_socket.disconnectFromHost();
         QTcpSocket second;
         QVERIFY(connectClient(second));
@@ -89,7 +94,8 @@ private slots:
     }
 
 private:
-    bool connectClient(QTcpSocket& socket) {
+    bool connectClient(QTcpSocket& socket)
+    {
         for (int i = 0; i < 100; ++i) {
             socket.connectToHost(QHostAddress::LocalHost, m_port);
             if (socket.waitForConnected(200))
@@ -100,7 +106,8 @@ private:
         return false;
     }
 
-    QJsonObject call(QTcpSocket& socket, const QByteArray& line) {
+    QJsonObject call(QTcpSocket& socket, const QByteArray& line)
+    {
         socket.write(line + '\n');
         socket.waitForBytesWritten(2000);
         while (!socket.canReadLine())

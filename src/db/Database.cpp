@@ -1,0 +1,214 @@
+#include "Database.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+Q_LOGGING_CATEGORY(lcDb, "homeplate.db")
+
+namespace hp::db {
+
+namespace {
+
+QString valueText(const QVariant& v)
+{
+    if (v.isNull())
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(v.toDouble(), 'g', 15);
+    default:
+        return v.toString();
+    }
+}
+
+QString errorText(const QSqlError& e)
+{
+    QString text = e.databaseText().trimmed();
+    const QString driver = e.driverText().trimmed();
+    if (text.isEmpty())
+        return driver;
+    if (!driver.isEmpty() && !text.contains(driver))
+        text = driver + QStringLiteral(": ") + text;
+    return text;
+}
+
+QString poolName(const QString& connectionString)
+{
+    return QStringLiteral("hp-pool-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(connectionString.toUtf8(), QCryptographicHash::Sha1)
+                   .toHex());
+}
+
+} // namespace
+
+Row::Row(std::shared_ptr<const QStringList> names, QStringList values)
+    : m_names(std::move(names))
+    , m_values(std::move(values))
+{
+}
+
+QString Row::value(const QString& column) const
+{
+    return m_values.value(m_names->indexOf(column.toLower()));
+}
+
+bool Row::has(const QString& column) const
+{
+    return m_names->contains(column.toLower());
+}
+
+Database::Database(QString connectionName, bool pooled, ConnectionSettings::Engine engine)
+    : m_connectionName(std::move(connectionName))
+    , m_pooled(pooled)
+    , m_engine(engine)
+{
+}
+
+Result<std::unique_ptr<Database>> Database::open(const QString& connectionString, Pooling pooling,
+                                                 Missing missing)
+{
+    using R = Result<std::unique_ptr<Database>>;
+    const auto settings = parseConnectionString(connectionString);
+    if (!settings)
+        return R::failure(settings.error());
+    const bool sqlite = settings->engine == ConnectionSettings::Engine::SQLite;
+    if (sqlite && missing == Missing::Refuse && !QFileInfo::exists(settings->file))
+        return R::failure(QStringLiteral("資料庫檔案不存在: ") + settings->file);
+
+    const bool pooled = pooling == Pooling::Pooled;
+    const QString name =
+        pooled ? poolName(connectionString)
+               : QStringLiteral("hp-unit-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (pooled && QSqlDatabase::contains(name)) {
+        if (QSqlDatabase::database(name, false).isOpen())
+            return std::unique_ptr<Database>(new Database(name, true, settings->engine));
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        if (!db.isValid()) {
+            error = QStringLiteral("資料庫驅動程式無法載入: ") + errorText(db.lastError());
+        } else if (sqlite) {
+            db.setDatabaseName(settings->file);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        } else {
+            db.setHostName(settings->host);
+            db.setPort(settings->port);
+            db.setDatabaseName(settings->database);
+            db.setUserName(settings->user);
+            db.setPassword(settings->password);
+            db.setConnectOptions(QStringLiteral("connect_timeout=2"));
+        }
+        if (error.isEmpty() && !db.open())
+            error = QStringLiteral("無法開啟資料庫: ") + errorText(db.lastError());
+        if (error.isEmpty() && sqlite) {
+            QSqlQuery pragma(db);
+            pragma.exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
+        }
+    }
+    if (!error.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        return R::failure(error);
+    }
+    return std::unique_ptr<Database>(new Database(name, pooled, settings->engine));
+}
+
+Database::~Database()
+{
+    if (m_pooled && !m_broken)
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void Database::closePool()
+{
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        if (!name.startsWith(QStringLiteral("hp-pool-")))
+            continue;
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+Result<Done> Database::fail(const QString& what, const QString& detail)
+{
+    // A pooled connection that failed may be dead: the next unit opens afresh.
+    m_broken = true;
+    qCWarning(lcDb).noquote() << what << detail;
+    return Result<Done>::failure(QStringLiteral("資料庫錯誤: ") + detail);
+}
+
+Result<Rows> Database::query(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
+    const QSqlRecord record = q.record();
+    auto names = std::make_shared<QStringList>();
+    for (int i = 0; i < record.count(); ++i)
+        names->append(record.fieldName(i).toLower());
+    Rows rows;
+    while (q.next()) {
+        QStringList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << valueText(q.value(i));
+        rows.append(Row(names, std::move(row)));
+    }
+    return rows;
+}
+
+Result<int> Database::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    if (!q.prepare(sql))
+        return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
+    return q.numRowsAffected();
+}
+
+Result<Done> Database::transaction(const std::function<Result<Done>()>& work)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction())
+        return fail(QStringLiteral("BEGIN"), errorText(db.lastError()));
+    const Result<Done> r = work();
+    if (!r) {
+        db.rollback();
+        return r;
+    }
+    if (!db.commit()) {
+        const QString detail = errorText(db.lastError());
+        db.rollback();
+        return fail(QStringLiteral("COMMIT"), detail);
+    }
+    return r;
+}
+
+} // namespace hp::db

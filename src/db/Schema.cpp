@@ -1,0 +1,263 @@
+#include "Schema.h"
+
+namespace hp::db {
+
+namespace {
+
+struct Column {
+    QString name;
+    QString type; // TEXT or INTEGER
+    QString fallback;
+};
+
+struct Table {
+    QString name;
+    QList<Column> columns;
+    bool sequence = false; // a first column that keeps insertion order
+};
+
+Column text(const QString& name, const QString& fallback = {})
+{
+    return {name, QStringLiteral("TEXT"), fallback};
+}
+Column integer(const QString& name, const QString& fallback = QStringLiteral("0"))
+{
+    return {name, QStringLiteral("INTEGER"), fallback};
+}
+
+const QString kBlank = QStringLiteral("\u3000");
+const QString kZero = QStringLiteral("0");
+
+QList<Column> texts(const QStringList& names, const QString& fallback)
+{
+    QList<Column> out;
+    for (const QString& n : names)
+        out << text(n, fallback);
+    return out;
+}
+
+QStringList numbered(const QString& prefix, int from, int to)
+{
+    QStringList out;
+    for (int i = from; i <= to; ++i)
+        out << prefix + QString::number(i);
+    return out;
+}
+
+QList<Table> tables()
+{
+    const QStringList pitchingStats{
+        QStringLiteral("局數"),   QStringLiteral("好球"),     QStringLiteral("壞球"),
+        QStringLiteral("被安打"), QStringLiteral("被全壘打"), QStringLiteral("奪三振"),
+        QStringLiteral("四死球"), QStringLiteral("失分"),     QStringLiteral("自責分")};
+    QList<Table> t;
+
+    t << Table{QStringLiteral("打擊整隊表年度"),
+               {text(QStringLiteral("隊名")), text(QStringLiteral("背號")),
+                text(QStringLiteral("姓名")), text(QStringLiteral("打習")),
+                text(QStringLiteral("打數"), kZero), text(QStringLiteral("安打"), kZero),
+                text(QStringLiteral("打點"), kZero), text(QStringLiteral("全壘打"), kZero)}};
+    t << Table{QStringLiteral("投手整隊表年度"),
+               QList<Column>{text(QStringLiteral("隊名")), text(QStringLiteral("背號")),
+                             text(QStringLiteral("姓名")), text(QStringLiteral("打習"))} +
+                   texts(pitchingStats, kZero)};
+    const QList<Column> profile{text(QStringLiteral("隊名")), text(QStringLiteral("背號")),
+                                text(QStringLiteral("姓名")), text(QStringLiteral("身高")),
+                                text(QStringLiteral("體重")), text(QStringLiteral("出生年月日"))};
+    t << Table{QStringLiteral("投手基本資料"), profile};
+    t << Table{QStringLiteral("打者基本資料"), profile};
+
+    QList<Column> batting{text(QStringLiteral("棒次")),
+                          text(QStringLiteral("隊名")),
+                          text(QStringLiteral("背號")),
+                          text(QStringLiteral("姓名")),
+                          text(QStringLiteral("守位")),
+                          text(QStringLiteral("打數"), kZero),
+                          text(QStringLiteral("安打"), kZero),
+                          text(QStringLiteral("全壘打"), kZero),
+                          text(QStringLiteral("打點"), kZero),
+                          text(QStringLiteral("打擊率"), QStringLiteral("0.000"))};
+    batting += texts(numbered(QString(), 1, 8), kBlank);
+    t << Table{QStringLiteral("SF今日成績"), batting}
+      << Table{QStringLiteral("SL今日成績"), batting};
+
+    const QList<Column> pitching =
+        QList<Column>{text(QStringLiteral("背號")), text(QStringLiteral("姓名")),
+                      text(QStringLiteral("隊名"))} +
+        texts(pitchingStats, kZero);
+    t << Table{QStringLiteral("PF今日成績"), pitching}
+      << Table{QStringLiteral("PL今日成績"), pitching};
+
+    const QStringList today{QStringLiteral("今日一"), QStringLiteral("今日二"),
+                            QStringLiteral("今日三"), QStringLiteral("今日四"),
+                            QStringLiteral("今日五"), QStringLiteral("今日六"),
+                            QStringLiteral("今日七"), QStringLiteral("今日八"),
+                            QStringLiteral("今日九"), QStringLiteral("今日十")};
+    QList<Column> battersToday{text(QStringLiteral("隊名")),
+                               text(QStringLiteral("背號")),
+                               text(QStringLiteral("姓名")),
+                               text(QStringLiteral("打習")),
+                               integer(QStringLiteral("棒次")),
+                               text(QStringLiteral("守位")),
+                               text(QStringLiteral("打擊率"), QStringLiteral("0.000"))};
+    battersToday += texts(today, kBlank) + texts(numbered(QStringLiteral("次數"), 1, 10), kBlank);
+    t << Table{QStringLiteral("先攻打者今日"), battersToday}
+      << Table{QStringLiteral("後攻打者今日"), battersToday};
+    const QList<Column> pitcherToday{text(QStringLiteral("隊名")), text(QStringLiteral("背號")),
+                                     text(QStringLiteral("姓名")), text(QStringLiteral("打習")),
+                                     text(QStringLiteral("自責分率"), QStringLiteral("0.00"))};
+    t << Table{QStringLiteral("先攻投手今日"), pitcherToday}
+      << Table{QStringLiteral("後攻投手今日"), pitcherToday};
+
+    t << Table{QStringLiteral("SBO表"),
+               QList<Column>{text(QStringLiteral("Item1")), text(QStringLiteral("Item2")),
+                             text(QStringLiteral("S"), kZero), text(QStringLiteral("B"), kZero),
+                             text(QStringLiteral("O"), kZero)} +
+                   texts(numbered(QStringLiteral("Base"), 1, 3), kBlank) +
+                   texts({QStringLiteral("R1"), QStringLiteral("R2")}, kZero)};
+    // Round1..Round12 must be the fourth to fifteenth columns: the console
+    // reads the innings by position.
+    t << Table{QStringLiteral("RHE"),
+               QList<Column>{text(QStringLiteral("Half")), text(QStringLiteral("TEAM")),
+                             text(QStringLiteral("Remark"))} +
+                   texts(numbered(QStringLiteral("Round"), 1, 12), kBlank) +
+                   QList<Column>{text(QStringLiteral("CG_RHE"), kBlank),
+                                 text(QStringLiteral("R"), kZero), text(QStringLiteral("H"), kZero),
+                                 text(QStringLiteral("E"), kZero)}};
+    t << Table{QStringLiteral("下三棒"),
+               {text(QStringLiteral("棒次")), text(QStringLiteral("姓名")),
+                text(QStringLiteral("安打"), kZero), text(QStringLiteral("打數"), kZero),
+                text(QStringLiteral("隊名"))},
+               true};
+
+    t << Table{
+        QStringLiteral("RHE得分表"),
+        QList<Column>{text(QStringLiteral("隊名1")), text(QStringLiteral("隊名2"))} +
+            QList<Column>{integer(QStringLiteral("R1")), integer(QStringLiteral("R2")),
+                          integer(QStringLiteral("H1")), integer(QStringLiteral("H2")),
+                          integer(QStringLiteral("E1")), integer(QStringLiteral("E2")),
+                          integer(QStringLiteral("棒次1")), integer(QStringLiteral("棒次2")),
+                          integer(QStringLiteral("棒次3"))} +
+            texts({QStringLiteral("第一棒"), QStringLiteral("第二棒"), QStringLiteral("第三棒")},
+                  QString()) +
+            texts(numbered(QStringLiteral("Status"), 1, 3), QStringLiteral("0-0"))};
+    t << Table{QStringLiteral("SBO"),
+               {text(QStringLiteral("隊名1")), text(QStringLiteral("隊名2")),
+                integer(QStringLiteral("局數"), QStringLiteral("1")),
+                text(QStringLiteral("半局"), QStringLiteral("上")), integer(QStringLiteral("好球")),
+                integer(QStringLiteral("壞球")), integer(QStringLiteral("出局"))}};
+    // Filled by inserts without a column list: exactly these columns, in this order.
+    t << Table{QStringLiteral("打者壘上狀態今日"),
+               {text(QStringLiteral("隊名")), text(QStringLiteral("背號")),
+                text(QStringLiteral("姓名")), text(QStringLiteral("狀態")),
+                text(QStringLiteral("紀錄"))}};
+    t << Table{QStringLiteral("投手對打者今日"),
+               {text(QStringLiteral("投手隊名")), text(QStringLiteral("應戰投手")),
+                text(QStringLiteral("對戰球員")), text(QStringLiteral("背號")),
+                text(QStringLiteral("打者隊名"))}};
+    t << Table{
+        QStringLiteral("投手對左右打今日"),
+        {text(QStringLiteral("隊名")), text(QStringLiteral("背號")), text(QStringLiteral("姓名"))}};
+    t << Table{
+        QStringLiteral("打者對左右投今日"),
+        {text(QStringLiteral("隊名")), text(QStringLiteral("背號")), text(QStringLiteral("姓名"))}};
+    return t;
+}
+
+QString quoteIdentifier(const QString& name)
+{
+    // Digit names ("1" to "8") must be quoted; every other name stays bare so
+    // that both engines fold it the same way.
+    if (!name.isEmpty() && name[0].isDigit())
+        return u'"' + name + u'"';
+    return name;
+}
+
+QString literal(const QString& value)
+{
+    return u'\'' + QString(value).replace(QStringLiteral("'"), QStringLiteral("''")) + u'\'';
+}
+
+} // namespace
+
+QStringList tableNames()
+{
+    QStringList out;
+    for (const Table& t : tables())
+        out << t.name;
+    return out;
+}
+
+QStringList schemaStatements(ConnectionSettings::Engine engine)
+{
+    const bool pg = engine == ConnectionSettings::Engine::PostgreSQL;
+    QStringList out;
+    for (const Table& t : tables()) {
+        QStringList cols;
+        if (t.sequence)
+            cols << (pg ? QStringLiteral("Seq SERIAL PRIMARY KEY")
+                        : QStringLiteral("Seq INTEGER PRIMARY KEY AUTOINCREMENT"));
+        for (const Column& c : t.columns) {
+            QString def = quoteIdentifier(c.name) + u' ' + c.type;
+            if (c.type == QStringLiteral("INTEGER"))
+                def += QStringLiteral(" NOT NULL DEFAULT ") +
+                       (c.fallback.isEmpty() ? kZero : c.fallback);
+            else
+                def += QStringLiteral(" NOT NULL DEFAULT ") + literal(c.fallback);
+            cols << def;
+        }
+        out << QStringLiteral("CREATE TABLE ") + t.name + QStringLiteral(" (") +
+                   cols.join(QStringLiteral(", ")) + u')';
+    }
+    const QList<QStringList> indexes{
+        {QStringLiteral("ix_batroster_team"), QStringLiteral("打擊整隊表年度"),
+         QStringLiteral("隊名, 背號")},
+        {QStringLiteral("ix_batroster_name"), QStringLiteral("打擊整隊表年度"),
+         QStringLiteral("姓名")},
+        {QStringLiteral("ix_pitroster_team"), QStringLiteral("投手整隊表年度"),
+         QStringLiteral("隊名, 背號")},
+        {QStringLiteral("ix_pitroster_name"), QStringLiteral("投手整隊表年度"),
+         QStringLiteral("姓名")},
+        {QStringLiteral("ix_pitroster_number"), QStringLiteral("投手整隊表年度"),
+         QStringLiteral("背號")},
+        {QStringLiteral("ix_pitprofile"), QStringLiteral("投手基本資料"),
+         QStringLiteral("姓名, 背號")},
+        {QStringLiteral("ix_batprofile"), QStringLiteral("打者基本資料"),
+         QStringLiteral("隊名, 背號")},
+        {QStringLiteral("ix_sf_slot"), QStringLiteral("SF今日成績"), QStringLiteral("棒次")},
+        {QStringLiteral("ix_sl_slot"), QStringLiteral("SL今日成績"), QStringLiteral("棒次")},
+    };
+    for (const QStringList& ix : indexes)
+        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(ix[0], ix[1], ix[2]);
+    return out;
+}
+
+Result<Done> createSchema(Database& db)
+{
+    const bool pg = db.engine() == ConnectionSettings::Engine::PostgreSQL;
+    const auto existing =
+        db.query(pg ? QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                     "WHERE table_schema = current_schema()")
+                    : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    if (!existing)
+        return asDone(existing);
+    QStringList present;
+    for (const Row& r : *existing)
+        present << r.at(0).toLower();
+    QStringList clashes;
+    for (const QString& t : tableNames())
+        if (present.contains(t.toLower()))
+            clashes << t;
+    if (!clashes.isEmpty())
+        return Result<Done>::failure(
+            QStringLiteral("the database already holds game tables (%1); nothing was changed")
+                .arg(clashes.join(QStringLiteral(", "))));
+    return db.transaction([&]() -> Result<Done> {
+        for (const QString& statement : schemaStatements(db.engine()))
+            if (auto r = db.exec(statement); !r)
+                return asDone(r);
+        return success();
+    });
+}
+
+} // namespace hp::db

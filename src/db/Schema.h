@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Database.h"
+
+namespace hp::db {
+
+// The tables of the game database. Created only by `homeplate --init-db`; the
+// console itself never creates, alters or drops a table.
+QStringList schemaStatements(ConnectionSettings::Engine engine);
+QStringList tableNames();
+
+// Creates every table in an empty database; refuses, changing nothing, a
+// database that already holds any of them.
+Result<Done> createSchema(Database& db);
+
+} // namespace hp::db
