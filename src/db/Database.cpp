@@ -39,6 +39,19 @@ QString errorText(const QSqlError& e)
     return text;
 }
 
+// A statement without values runs as it stands: PostgreSQL cannot prepare
+// utility statements such as CREATE.
+bool run(QSqlQuery& q, const QString& sql, const QVariantList& values)
+{
+    if (values.isEmpty())
+        return q.exec(sql);
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
 QString poolName(const QString& connectionString)
 {
     return QStringLiteral("hp-pool-") +
@@ -160,11 +173,7 @@ Result<Rows> Database::query(const QString& sql, const QVariantList& values)
 {
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+    if (!run(q, sql, values))
         return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
     const QSqlRecord record = q.record();
     auto names = std::make_shared<QStringList>();
@@ -184,11 +193,7 @@ Result<Rows> Database::query(const QString& sql, const QVariantList& values)
 Result<int> Database::exec(const QString& sql, const QVariantList& values)
 {
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    if (!q.prepare(sql))
-        return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+    if (!run(q, sql, values))
         return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
     return q.numRowsAffected();
 }
