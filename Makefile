@@ -2,9 +2,9 @@
 BUILD ?= build
 JOBS ?= 2
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
-               fonts-noto-cjk xvfb xauth postgresql
+               fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config
 
-.PHONY: all deps configure build test run clean format
+.PHONY: all deps configure build test run bench clean format
 
 all: build
 
@@ -22,6 +22,9 @@ test: build
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
+
+bench: build
+	@bash scripts/run-bench.sh $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

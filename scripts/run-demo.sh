@@ -10,9 +10,15 @@ settings="$demo/settings.ini"
 export HOMEPLATE_LOOPBACK_ONLY=1
 bin="$root/$build/src/shell/homeplate"
 
+database="$demo/demo.db"
+connection="Provider=SQLite;Data Source=$database;Persist Security Info=False"
+if [ ! -f "$database" ]; then
+  "$bin" --init-db "$connection" --demo
+fi
 if [ ! -f "$settings" ]; then
   cat > "$settings" <<INI
 [baseball]
+qmr\\odbc="$connection"
 qmr\\qpxserverip=127.0.0.1
 INI
 fi

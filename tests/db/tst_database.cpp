@@ -39,9 +39,11 @@ private slots:
     void freshRowsReadBackTheirDefaults()
     {
         OPEN_DB(test::TestDatabase::Content::Schema);
-        QVERIFY(db::insertBattingSlot(d, Side::First, 1, QStringLiteral("北岸海鷗"), QStringLiteral("7"),
-                                      QStringLiteral("陳志明"), QStringLiteral("CF")));
-        const auto bat = rows(d, QStringLiteral("Select * From SF今日成績 Where 棒次=?"), {QStringLiteral("1")});
+        QVERIFY(db::insertBattingSlot(d, Side::First, 1, QStringLiteral("北岸海鷗"),
+                                      QStringLiteral("7"), QStringLiteral("陳志明"),
+                                      QStringLiteral("CF")));
+        const auto bat =
+            rows(d, QStringLiteral("Select * From SF今日成績 Where 棒次=?"), {QStringLiteral("1")});
         QCOMPARE(bat.size(), 1);
         for (const char* c : {"打數", "安打", "全壘打", "打點"})
             QCOMPARE(bat[0].value(QString::fromUtf8(c)), QStringLiteral("0"));
@@ -53,7 +55,8 @@ private slots:
                                   QStringLiteral("山城雷豹")));
         const auto pit = rows(d, QStringLiteral("Select * From PL今日成績"));
         QCOMPARE(pit.size(), 1);
-        for (const char* c : {"局數", "好球", "壞球", "被安打", "被全壘打", "奪三振", "四死球", "失分", "自責分"})
+        for (const char* c :
+             {"局數", "好球", "壞球", "被安打", "被全壘打", "奪三振", "四死球", "失分", "自責分"})
             QCOMPARE(pit[0].value(QString::fromUtf8(c)), QStringLiteral("0"));
 
         QVERIFY(d.exec(QStringLiteral("insert into SBO表 (Item1 ,Item2) Values (?,?)"),
@@ -61,22 +64,27 @@ private slots:
         const auto sbo = rows(d, QStringLiteral("Select * From SBO表"));
         QCOMPARE(sbo[0].value(QStringLiteral("base2")), kBlank);
         QCOMPARE(sbo[0].value(QStringLiteral("S")), QStringLiteral("0"));
-        QCOMPARE(rows(d, QStringLiteral("SELECT NULL AS empty_value"))[0].value(QStringLiteral("EMPTY_VALUE")), QString());
+        QCOMPARE(rows(d, QStringLiteral("SELECT NULL AS empty_value"))[0].value(
+                     QStringLiteral("EMPTY_VALUE")),
+                 QString());
     }
 
     void lineScoreRowsOrderAndColumnPositions_data() { test::TestDatabase::addEngineRows(); }
     void lineScoreRowsOrderAndColumnPositions()
     {
         OPEN_DB(test::TestDatabase::Content::Schema);
-        QVERIFY(d.exec(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('T',?)"), {QStringLiteral("後攻")}));
-        QVERIFY(d.exec(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('B',?)"), {QStringLiteral("先攻")}));
+        QVERIFY(d.exec(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('T',?)"),
+                       {QStringLiteral("後攻")}));
+        QVERIFY(d.exec(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('B',?)"),
+                       {QStringLiteral("先攻")}));
         QString set;
         QVariantList values;
         for (int n = 1; n <= 12; ++n) {
             set += QStringLiteral("Round%1=?,").arg(n);
             values << QString::number(n * 10);
         }
-        values << QStringLiteral("5") << QStringLiteral("9") << QStringLiteral("1") << QStringLiteral("B");
+        values << QStringLiteral("5") << QStringLiteral("9") << QStringLiteral("1")
+               << QStringLiteral("B");
         QVERIFY(d.exec(QStringLiteral("Update RHE set ") + set +
                            QStringLiteral("CG_RHE='\u3000',R=?,H=?,E=? Where Half=?"),
                        values));
@@ -98,30 +106,35 @@ private slots:
             QVERIFY(db::insertBattingSlot(d, Side::Second, slot, QStringLiteral("港都鯨魚"),
                                           QString::number(slot), QStringLiteral("打者%1").arg(slot),
                                           QStringLiteral("1B")));
-        db::BatterLine line{QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1"),
-                            QStringLiteral("4"), QStringLiteral("0.667"),
+        db::BatterLine line{QStringLiteral("3"),
+                            QStringLiteral("2"),
+                            QStringLiteral("1"),
+                            QStringLiteral("4"),
+                            QStringLiteral("0.667"),
                             {QStringLiteral("一壘"), QStringLiteral("三振"), QStringLiteral("全壘"),
                              kBlank, kBlank, kBlank, kBlank, kBlank}};
         QVERIFY(db::saveBatterLine(d, Side::Second, 4, line));
         auto four = rows(d, QStringLiteral("Select * From SL今日成績 Where 棒次='4'"))[0];
         QCOMPARE(four.value(QStringLiteral("打擊率")), QStringLiteral("0.667"));
         QCOMPARE(four.value(QStringLiteral("3")), QStringLiteral("全壘"));
-        QCOMPARE(rows(d, QStringLiteral("Select * From SL今日成績 Where 棒次='5'"))[0].value(QStringLiteral("打數")),
+        QCOMPARE(rows(d, QStringLiteral("Select * From SL今日成績 Where 棒次='5'"))[0].value(
+                     QStringLiteral("打數")),
                  QStringLiteral("0"));
 
-        QVERIFY(db::substituteBatter(d, Side::Second, 4, QStringLiteral("99"), QStringLiteral("代打者"),
-                                     QStringLiteral("港都鯨魚")));
+        QVERIFY(db::substituteBatter(d, Side::Second, 4, QStringLiteral("99"),
+                                     QStringLiteral("代打者"), QStringLiteral("港都鯨魚")));
         four = rows(d, QStringLiteral("Select * From SL今日成績 Where 棒次='4'"))[0];
         QCOMPARE(four.value(QStringLiteral("姓名")), QStringLiteral("代打者"));
         QCOMPARE(four.value(QStringLiteral("打數")), QStringLiteral("0"));
         QCOMPARE(four.value(QStringLiteral("1")), kBlank);
         QCOMPARE(four.value(QStringLiteral("守位")), QStringLiteral("1B"));
 
-        QVERIFY(db::insertPitcher(d, Side::First, QStringLiteral("18"), QStringLiteral("甲"), QStringLiteral("T")));
+        QVERIFY(db::insertPitcher(d, Side::First, QStringLiteral("18"), QStringLiteral("甲"),
+                                  QStringLiteral("T")));
         db::PitcherLine p{QStringLiteral("77"), QStringLiteral("乙"), QStringLiteral("7"),
                           QStringLiteral("40"), QStringLiteral("20"), QStringLiteral("3"),
-                          QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("2"),
-                          QStringLiteral("2"), QStringLiteral("1")};
+                          QStringLiteral("1"),  QStringLiteral("5"),  QStringLiteral("2"),
+                          QStringLiteral("2"),  QStringLiteral("1")};
         QVERIFY(db::savePitcherLine(d, Side::First, p));
         const auto pf = rows(d, QStringLiteral("Select * From PF今日成績"));
         QCOMPARE(pf.size(), 1);
@@ -130,12 +143,15 @@ private slots:
         QCOMPARE(pf[0].value(QStringLiteral("隊名")), QStringLiteral("T"));
     }
 
-    void hostileNamesAreStoredExactlyAndTouchNothingElse_data() { test::TestDatabase::addEngineRows(); }
+    void hostileNamesAreStoredExactlyAndTouchNothingElse_data()
+    {
+        test::TestDatabase::addEngineRows();
+    }
     void hostileNamesAreStoredExactlyAndTouchNothingElse()
     {
         OPEN_DB(test::TestDatabase::Content::Schema);
-        const QStringList names{QStringLiteral("歐'尼爾"), QStringLiteral("a;b"), QStringLiteral("x]y"),
-                                QStringLiteral("'; DROP TABLE SBO表; --")};
+        const QStringList names{QStringLiteral("歐'尼爾"), QStringLiteral("a;b"),
+                                QStringLiteral("x]y"), QStringLiteral("'; DROP TABLE SBO表; --")};
         int slot = 0;
         for (const QString& n : names)
             QVERIFY(db::insertBattingSlot(d, Side::First, ++slot, n, n, n, QStringLiteral("C")));
@@ -154,12 +170,14 @@ private slots:
     void pitcherIsFoundByUniformNumber()
     {
         OPEN_DB(test::TestDatabase::Content::Demo);
-        const auto byName = rows(d, QStringLiteral("Select 背號,隊名 From 投手整隊表年度 Where 隊名=? Order By 背號"),
-                                 {QStringLiteral("港都鯨魚")});
+        const auto byName = rows(
+            d, QStringLiteral("Select 背號,隊名 From 投手整隊表年度 Where 隊名=? Order By 背號"),
+            {QStringLiteral("港都鯨魚")});
         QVERIFY(!byName.isEmpty());
         const QString number = byName[0].value(QStringLiteral("背號"));
-        const auto found = rows(d, QStringLiteral("Select * From 投手整隊表年度 Where 背號=? And 隊名=?"),
-                                {number, QStringLiteral("港都鯨魚")});
+        const auto found =
+            rows(d, QStringLiteral("Select * From 投手整隊表年度 Where 背號=? And 隊名=?"),
+                 {number, QStringLiteral("港都鯨魚")});
         QCOMPARE(found.size(), 1);
     }
 
@@ -167,21 +185,29 @@ private slots:
     void demoSeasonIsAFullLeague()
     {
         OPEN_DB(test::TestDatabase::Content::Demo);
-        const auto teams = rows(d, QStringLiteral("Select 隊名 From 打擊整隊表年度 Group By 隊名 "));
+        const auto teams =
+            rows(d, QStringLiteral("Select 隊名 From 打擊整隊表年度 Group By 隊名 "));
         QCOMPARE(teams.size(), 4);
         for (const QString& team : db::demoTeams()) {
-            QVERIFY(rows(d, QStringLiteral("Select 姓名 From 打擊整隊表年度 where 隊名=?"), {team}).size() >= 14);
-            QVERIFY(rows(d, QStringLiteral("Select 姓名 From 投手整隊表年度 where 隊名=?"), {team}).size() >= 8);
+            QVERIFY(rows(d, QStringLiteral("Select 姓名 From 打擊整隊表年度 where 隊名=?"), {team})
+                        .size() >= 14);
+            QVERIFY(rows(d, QStringLiteral("Select 姓名 From 投手整隊表年度 where 隊名=?"), {team})
+                        .size() >= 8);
         }
         const auto withoutProfile = rows(
-            d, QStringLiteral("Select b.姓名 From 打擊整隊表年度 b Left Join 打者基本資料 p On p.隊名=b.隊名 "
-                              "And p.背號=b.背號 Where p.姓名 Is Null"));
+            d, QStringLiteral(
+                   "Select b.姓名 From 打擊整隊表年度 b Left Join 打者基本資料 p On p.隊名=b.隊名 "
+                   "And p.背號=b.背號 Where p.姓名 Is Null"));
         QVERIFY(withoutProfile.isEmpty());
         const auto pitcherProfiles = rows(
-            d, QStringLiteral("Select t.姓名 From 投手整隊表年度 t Left Join 投手基本資料 p On p.姓名=t.姓名 "
-                              "And p.背號=t.背號 Where p.姓名 Is Null"));
+            d, QStringLiteral(
+                   "Select t.姓名 From 投手整隊表年度 t Left Join 投手基本資料 p On p.姓名=t.姓名 "
+                   "And p.背號=t.背號 Where p.姓名 Is Null"));
         QVERIFY(pitcherProfiles.isEmpty());
-        QCOMPARE(rows(d, QStringLiteral("Select * From 打擊整隊表年度 Where 姓名=?"), {QStringLiteral("歐'尼爾")}).size(), 1);
+        QCOMPARE(rows(d, QStringLiteral("Select * From 打擊整隊表年度 Where 姓名=?"),
+                      {QStringLiteral("歐'尼爾")})
+                     .size(),
+                 1);
         for (const db::Row& r : rows(d, QStringLiteral("Select 局數 From 投手整隊表年度"))) {
             const QString ip = r.value(QStringLiteral("局數"));
             static const QRegularExpression form(QStringLiteral("^\\d+(\\.(3|33|6|67))?$"));
@@ -206,7 +232,8 @@ private slots:
         OPEN_DB(test::TestDatabase::Content::Schema);
         const auto missingTable = d.query(QStringLiteral("Select * From 不存在的表"));
         QVERIFY(!missingTable);
-        QVERIFY2(missingTable.error().contains(QStringLiteral("不存在的表")), qPrintable(missingTable.error()));
+        QVERIFY2(missingTable.error().contains(QStringLiteral("不存在的表")),
+                 qPrintable(missingTable.error()));
         const auto missingColumn = d.exec(QStringLiteral("Update SBO表 Set Nope='1'"));
         QVERIFY(!missingColumn);
         QVERIFY2(missingColumn.error().contains(QStringLiteral("nope"), Qt::CaseInsensitive),
@@ -222,8 +249,9 @@ private slots:
     {
         OPEN_DB(test::TestDatabase::Content::Schema);
         const auto r = d.transaction([&]() -> Result<Done> {
-            if (auto a = db::insertBattingSlot(d, Side::First, 1, QStringLiteral("T"), QStringLiteral("1"),
-                                               QStringLiteral("甲"), QStringLiteral("C"));
+            if (auto a = db::insertBattingSlot(d, Side::First, 1, QStringLiteral("T"),
+                                               QStringLiteral("1"), QStringLiteral("甲"),
+                                               QStringLiteral("C"));
                 !a)
                 return a;
             return db::asDone(d.exec(QStringLiteral("Insert into 不存在的表 Values (1)")));
@@ -255,7 +283,8 @@ private slots:
         QVERIFY(ro);
         const auto write = ro.value()->exec(QStringLiteral("DELETE FROM RHE"));
         QVERIFY(!write);
-        QVERIFY2(write.error().contains(QStringLiteral("readonly"), Qt::CaseInsensitive), qPrintable(write.error()));
+        QVERIFY2(write.error().contains(QStringLiteral("readonly"), Qt::CaseInsensitive),
+                 qPrintable(write.error()));
     }
 
     void unreachableServerAndUnknownDatabase()
@@ -267,10 +296,12 @@ private slots:
         QElapsedTimer t;
         t.start();
         const auto down = db::Database::open(
-            QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=x;User ID=postgres").arg(port));
+            QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=x;User ID=postgres")
+                .arg(port));
         QVERIFY(!down);
         QVERIFY(t.elapsed() < 5000);
-        QVERIFY2(down.error().contains(QString::number(port)) || down.error().contains(QStringLiteral("connect")),
+        QVERIFY2(down.error().contains(QString::number(port)) ||
+                     down.error().contains(QStringLiteral("connect")),
                  qPrintable(down.error()));
 
         const QString admin = qEnvironmentVariable("HOMEPLATE_TEST_PG");
@@ -280,7 +311,8 @@ private slots:
         s.database = QStringLiteral("no_such_league");
         const auto unknown = db::Database::open(db::buildConnectionString(s));
         QVERIFY(!unknown);
-        QVERIFY2(unknown.error().contains(QStringLiteral("no_such_league")), qPrintable(unknown.error()));
+        QVERIFY2(unknown.error().contains(QStringLiteral("no_such_league")),
+                 qPrintable(unknown.error()));
     }
 };
 

@@ -16,7 +16,8 @@ private slots:
         QVERIFY2(tdb.ok(), qPrintable(tdb.error()));
         const QString bin = qEnvironmentVariable("HOMEPLATE_BINARY");
         QProcess first;
-        first.start(bin, {QStringLiteral("--init-db"), tdb.connectionString(), QStringLiteral("--demo")});
+        first.start(
+            bin, {QStringLiteral("--init-db"), tdb.connectionString(), QStringLiteral("--demo")});
         QVERIFY(first.waitForFinished(60000));
         QCOMPARE(first.exitCode(), 0);
         QProcess second;
@@ -26,7 +27,8 @@ private slots:
         QVERIFY(second.readAllStandardError().contains("nothing was changed"));
         auto db = tdb.open();
         QVERIFY(db);
-        QCOMPARE(db->query(QStringLiteral("Select 隊名 From 打擊整隊表年度 Group By 隊名 "))->size(), 4);
+        QCOMPARE(
+            db->query(QStringLiteral("Select 隊名 From 打擊整隊表年度 Group By 隊名 "))->size(), 4);
     }
 };
 
