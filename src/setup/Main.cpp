@@ -2,18 +2,33 @@
 
 #include "CgLink.h"
 #include "CgMenuCommands.h"
+#include "ConnectionString.h"
+#include "Database.h"
+#include "ImageFolder.h"
+#include "LineupTab.h"
 #include "OperatorDialogs.h"
 #include "PanelStatusBar.h"
+#include "Positions.h"
 #include "SettingsStore.h"
+#include "SetupStatements.h"
+#include "TeamChoice.h"
 
+#include <QGridLayout>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace hp::setup {
 
-Main::Main(app::Services services, QWidget* parent)
+namespace {
+constexpr int kNoticePanel = 2;
+}
+
+Main::Main(app::Services services, QString positionsFile, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_positionsFile(std::move(positionsFile))
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("棒球比賽設定---Norvik"));
@@ -26,14 +41,12 @@ Main::Main(app::Services services, QWidget* parent)
         m_services.dialogs, m_services.clock,
         [this](int panel, const QString& text) { m_statusBar->setPanel(panel, text); });
     connect(&m_services.cg, &cglink::CgLink::textNotEncodable, this, [this](const QString& text) {
-        m_statusBar->setPanel(2, QStringLiteral("字幕機無法顯示的字元已改為?送出: ") + text);
+        m_statusBar->setPanel(kNoticePanel,
+                              QStringLiteral("字幕機無法顯示的字元已改為?送出: ") + text);
     });
     buildMenu();
-
-    auto* central = new QWidget(this);
-    new QVBoxLayout(central);
-    setCentralWidget(central);
-    resize(1100, 700);
+    buildLayout();
+    resize(1180, 700);
 }
 
 Main::~Main() = default;
@@ -54,9 +67,95 @@ void Main::buildMenu()
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
 }
 
+void Main::buildLayout()
+{
+    auto* central = new QWidget(this);
+    m_teamChoice = new TeamChoice(central);
+    m_ssTab1 = new QTabWidget(central);
+    m_ssTab1->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs[0] = new LineupTab(LineupTab::firstTeamNames(), m_services.dialogs, m_ssTab1);
+    m_tabs[1] = new LineupTab(LineupTab::secondTeamNames(), m_services.dialogs, m_ssTab1);
+    m_ssTab1->addTab(m_tabs[0], QStringLiteral("先攻隊"));
+    m_ssTab1->addTab(m_tabs[1], QStringLiteral("後攻隊"));
+    m_ssTab1->hide();
+    const QStringList positions = defaultPositions();
+    m_tabs[0]->setPositions(positions);
+    m_tabs[1]->setPositions(positions);
+
+    m_go = new QPushButton(QStringLiteral("GO"), central);
+    m_go->setObjectName(QStringLiteral("GO"));
+    m_go->hide();
+    m_command13 = new QPushButton(QStringLiteral("比賽開始"), central);
+    m_command13->setObjectName(QStringLiteral("Command13"));
+    for (QPushButton* b : {m_go, m_command13}) {
+        b->setMinimumHeight(40);
+        QFont f = b->font();
+        f.setPointSize(f.pointSize() + 3);
+        f.setBold(true);
+        b->setFont(f);
+    }
+    m_imageFolder = new ImageFolder(m_services.settings, central);
+
+    auto* grid = new QGridLayout(central);
+    grid->addWidget(m_teamChoice, 0, 0, 2, 1);
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_go);
+    side->addWidget(m_command13);
+    side->addWidget(m_imageFolder, 1);
+    grid->addLayout(side, 0, 1, 3, 1);
+    grid->addWidget(m_ssTab1, 2, 0);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+    setCentralWidget(central);
+
+    connect(m_teamChoice, &TeamChoice::confirmRequested, this, &Main::StartCmd_Click);
+    connect(m_go, &QPushButton::clicked, this, &Main::GO_Click);
+    connect(m_command13, &QPushButton::clicked, this, &Main::Command13_Click);
+}
+
+void Main::reportFailure(const QString& error)
+{
+    m_statusBar->setPanel(kNoticePanel, error);
+    m_services.dialogs.message(error, QStringLiteral("資料庫錯誤"));
+}
+
+std::unique_ptr<db::Database> Main::openDatabase()
+{
+    auto opened = db::Database::open(m_connectionString);
+    if (!opened) {
+        reportFailure(opened.error());
+        return nullptr;
+    }
+    return std::move(opened.value());
+}
+
 void Main::load()
 {
     m_connectionString = m_services.settings.get(QStringLiteral("ODBC"));
+    if (m_connectionString.isEmpty()) {
+        m_services.dialogs.message(QStringLiteral("資料庫尚未設定"),
+                                   QStringLiteral("請設定資料庫"));
+        mDataBase_Click();
+    } else {
+        m_statusBar->setPanel(1, db::dataSourceCaption(m_connectionString));
+    }
+
+    if (!m_connectionString.isEmpty()) {
+        if (auto database = openDatabase()) {
+            const auto teams = loadTeams(*database);
+            if (teams)
+                m_teamChoice->setTeams(teams.value());
+            else
+                reportFailure(teams.error());
+        }
+    }
+
+    const PositionsRead read = readPositions(m_positionsFile);
+    m_tabs[0]->setPositions(read.positions);
+    m_tabs[1]->setPositions(read.positions);
+    if (!read.problem.isEmpty())
+        m_statusBar->setPanel(kNoticePanel, read.problem);
 }
 
 void Main::mDataBase_Click()
@@ -68,6 +167,140 @@ void Main::mDataBase_Click()
                               *chosen);
     m_connectionString = *chosen;
     emit databaseChanged();
+}
+
+bool Main::loadEntries(const std::function<Result<QStringList>(db::Database&)>& query,
+                       const std::function<void(const QStringList&)>& fill)
+{
+    auto database = openDatabase();
+    if (!database)
+        return false;
+    const auto entries = query(*database);
+    if (!entries) {
+        reportFailure(entries.error());
+        return false;
+    }
+    fill(entries.value());
+    return !entries->isEmpty();
+}
+
+bool Main::LoadTeamPitchers(int index, const QString& team)
+{
+    LineupTab* tab = m_tabs[index == 1 ? 0 : 1];
+    return loadEntries([&](db::Database& d) { return teamPitchers(d, team); },
+                       [&](const QStringList& e) { tab->setPitchers(e); });
+}
+
+bool Main::LoadTeamBatters(int index, const QString& team)
+{
+    LineupTab* tab = m_tabs[index == 0 ? 0 : 1];
+    return loadEntries([&](db::Database& d) { return teamBatters(d, team); },
+                       [&](const QStringList& e) { tab->setRoster(e); });
+}
+
+void Main::reloadFirstTeamPitchers()
+{
+    LoadTeamPitchers(1, m_teamChoice->firstTeam());
+}
+
+void Main::StartCmd_Click()
+{
+    const QString first = m_teamChoice->firstTeam();
+    const QString second = m_teamChoice->secondTeam();
+    if (first.isEmpty() || second.isEmpty()) {
+        m_services.dialogs.message(QStringLiteral("請選擇比賽隊伍"), QStringLiteral("請重新輸入"));
+        return;
+    }
+    // A list that comes back empty ends the confirmation there, silently.
+    if (!LoadTeamPitchers(1, first) || !LoadTeamBatters(0, first) || !LoadTeamPitchers(2, second) ||
+        !LoadTeamBatters(1, second))
+        return;
+    m_ssTab1->show();
+    m_go->show();
+    m_tabs[0]->setTeamName(first);
+    m_tabs[1]->setTeamName(second);
+    m_tabs[1]->clearOrder();
+    m_tabs[0]->clearOrder();
+}
+
+Selection Main::selection() const
+{
+    Selection s;
+    s.first = {m_teamChoice->firstTeam(), m_tabs[0]->order(), m_tabs[0]->positions(),
+               m_tabs[0]->pitcher()};
+    s.second = {m_teamChoice->secondTeam(), m_tabs[1]->order(), m_tabs[1]->positions(),
+                m_tabs[1]->pitcher()};
+    return s;
+}
+
+bool Main::selectionWritable(db::Database& db, const Selection& s)
+{
+    if (const auto refusal = checkSelection(s)) {
+        m_services.dialogs.message(refusal->text, refusal->title);
+        return false;
+    }
+    const auto unknown = unknownPitchers(db, s);
+    if (!unknown) {
+        reportFailure(unknown.error());
+        return false;
+    }
+    if (!unknown->isEmpty()) {
+        m_services.dialogs.message(QStringLiteral("先發投手「%1」不在年度投手名單中,請重新選擇")
+                                       .arg(unknown->join(QStringLiteral("、"))),
+                                   QStringLiteral("錯誤"));
+        return false;
+    }
+    return true;
+}
+
+void Main::GO_Click()
+{
+    app::BusyPointer busy(m_services.dialogs);
+    const Selection s = selection();
+    if (const auto refusal = checkSelection(s)) {
+        m_services.dialogs.message(refusal->text, refusal->title);
+        return;
+    }
+    auto database = openDatabase();
+    if (!database || !selectionWritable(*database, s))
+        return;
+    // One transaction: a failure halfway leaves the previous game as it was.
+    const auto written = database->transaction([&] { return initialiseGame(*database, s); });
+    database.reset();
+    if (!written) {
+        reportFailure(written.error());
+        return;
+    }
+    app::SettingsStore& settings = m_services.settings;
+    settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"));
+    settings.set(QStringLiteral("FirstAttack"), s.first.team);
+    settings.set(QStringLiteral("SecondAttack"), s.second.team);
+    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
+        settings.erase(QString::fromLatin1(key));
+    emit gameInitialised();
+}
+
+void Main::Command13_Click()
+{
+    app::BusyPointer busy(m_services.dialogs);
+    const Selection s = selection();
+    if (const auto refusal = checkSelection(s)) {
+        m_services.dialogs.message(refusal->text, refusal->title);
+        return;
+    }
+    auto database = openDatabase();
+    if (!database || !selectionWritable(*database, s))
+        return;
+    const auto written = database->transaction([&] { return prepareGraphicsTables(*database, s); });
+    database.reset();
+    if (!written) {
+        reportFailure(written.error());
+        return;
+    }
+    for (const char* key : {"BaseRound", "FirstAttack", "SecondAttack"})
+        m_services.settings.write(app::kCompanionAppName, app::kSection, QString::fromLatin1(key),
+                                  QStringLiteral("1"));
+    emit gameStartPrepared();
 }
 
 } // namespace hp::setup

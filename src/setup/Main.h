@@ -1,9 +1,15 @@
 #pragma once
 
+#include "Result.h"
+#include "Selection.h"
 #include "Services.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+
+class QPushButton;
+class QTabWidget;
 
 namespace hp::app {
 class PanelStatusBar;
@@ -11,33 +17,73 @@ class PanelStatusBar;
 namespace hp::cglink {
 class CgMenuCommands;
 }
+namespace hp::db {
+class Database;
+}
 
 namespace hp::setup {
+
+class ImageFolder;
+class LineupTab;
+class TeamChoice;
 
 // The game set-up window: teams, batting orders, positions, pitchers.
 class Main : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Main(app::Services services, QWidget* parent = nullptr);
+    // positionsFile: baseball.ini with the fielding positions.
+    Main(app::Services services, QString positionsFile, QWidget* parent = nullptr);
     ~Main() override;
 
     // The window's opening: database name, team list, positions.
     void load();
+
+    // Fill Combo1(index) (1 or 2) and List4(index) (0 or 1); false when the
+    // list came back empty or could not be read.
+    bool LoadTeamPitchers(int index, const QString& team);
+    bool LoadTeamBatters(int index, const QString& team);
+
+    // The first-batting team's pitchers again, for the team in Text1 (after a
+    // reload behind a database change).
+    void reloadFirstTeamPitchers();
 
 signals:
     // The operator chose a new database: the window is to be reloaded.
     void databaseChanged();
     // GO has initialised a game: the console is to be opened.
     void gameInitialised();
+    // 比賽開始 has prepared the graphics tables.
+    void gameStartPrepared();
 
 private:
     void buildMenu();
+    void buildLayout();
     void mDataBase_Click();
+    void StartCmd_Click();
+    void GO_Click();
+    void Command13_Click();
+
+    Selection selection() const;
+    // Checks the selection and the starting pitchers; false (after telling
+    // the operator why) when nothing may be written.
+    bool selectionWritable(db::Database& db, const Selection& s);
+    std::unique_ptr<db::Database> openDatabase();
+    void reportFailure(const QString& error);
+    // Fills a list from a roster query; false when the query failed or came back empty.
+    bool loadEntries(const std::function<Result<QStringList>(db::Database&)>& query,
+                     const std::function<void(const QStringList&)>& fill);
 
     app::Services m_services;
+    QString m_positionsFile;
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
     app::PanelStatusBar* m_statusBar;
     QString m_connectionString;
+    TeamChoice* m_teamChoice;
+    QTabWidget* m_ssTab1;
+    LineupTab* m_tabs[2];
+    QPushButton* m_go;
+    QPushButton* m_command13;
+    ImageFolder* m_imageFolder;
 };
 
 } // namespace hp::setup

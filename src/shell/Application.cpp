@@ -138,7 +138,8 @@ int runApplication(int argc, char* argv[])
                      unsigned(remoteServer->port()));
     }
 
-    Navigator navigator(app::Services{settings, *dialogs, clock, cg});
+    Navigator navigator(app::Services{settings, *dialogs, clock, cg},
+                        Navigator::defaultPositionsFile());
     navigator.showStart();
     return app.exec();
 }

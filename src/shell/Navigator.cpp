@@ -4,12 +4,20 @@
 #include "Main.h"
 #include "mStart.h"
 
+#include <QCoreApplication>
+
 namespace hp::shell {
 
-Navigator::Navigator(app::Services services, QObject* parent)
+Navigator::Navigator(app::Services services, QString positionsFile, QObject* parent)
     : QObject(parent)
     , m_services(services)
+    , m_positionsFile(std::move(positionsFile))
 {
+}
+
+QString Navigator::defaultPositionsFile()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/baseball.ini");
 }
 
 void Navigator::showStart()
@@ -22,9 +30,14 @@ void Navigator::showStart()
 
 setup::Main* Navigator::newSetupWindow()
 {
-    auto* window = new setup::Main(m_services);
+    auto* window = new setup::Main(m_services, m_positionsFile);
     connect(window, &setup::Main::databaseChanged, this, [this, window] { reloadSetup(window); });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
+    // After 比賽開始 the operator goes on from the start window ("繼續比賽").
+    connect(window, &setup::Main::gameStartPrepared, this, [this, window] {
+        showStart();
+        window->close();
+    });
     return window;
 }
 
@@ -58,6 +71,7 @@ void Navigator::reloadSetup(setup::Main* current)
     delete m_preloadedSetup;
     m_preloadedSetup = newSetupWindow();
     m_preloadedSetup->load();
+    m_preloadedSetup->reloadFirstTeamPitchers();
 }
 
 } // namespace hp::shell

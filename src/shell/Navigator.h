@@ -15,7 +15,10 @@ namespace hp::shell {
 class Navigator : public QObject {
     Q_OBJECT
 public:
-    explicit Navigator(app::Services services, QObject* parent = nullptr);
+    // positionsFile: baseball.ini with the fielding positions.
+    Navigator(app::Services services, QString positionsFile, QObject* parent = nullptr);
+
+    static QString defaultPositionsFile();
 
     void showStart();
 
@@ -26,6 +29,7 @@ private:
     void reloadSetup(setup::Main* current);
 
     app::Services m_services;
+    QString m_positionsFile;
     // A set-up window loaded in the background after a database change; the
     // start window's "設定比賽" shows it.
     QPointer<setup::Main> m_preloadedSetup;

@@ -27,7 +27,8 @@ struct RemoteHarness {
     std::shared_ptr<FakeQpxNet> net = std::make_shared<FakeQpxNet>();
     cglink::CgLink cg{net};
     remote::RemoteServer server{log, &dialogs};
-    shell::Navigator navigator{app::Services{settings.store, dialogs, clock, cg}};
+    QString positionsFile = QStringLiteral(HOMEPLATE_POSITIONS_FILE);
+    shell::Navigator navigator{app::Services{settings.store, dialogs, clock, cg}, positionsFile};
 
     ~RemoteHarness()
     {

@@ -1,0 +1,272 @@
+#include "SetupStatements.h"
+
+#include "GameStatements.h"
+
+namespace hp::setup {
+
+namespace {
+
+using db::Side;
+
+Result<QStringList> entries(db::Database& db, const QString& sql, const QString& team)
+{
+    const auto rows = db.query(sql, {team});
+    if (!rows)
+        return Result<QStringList>::failure(rows.error());
+    QStringList out;
+    for (const db::Row& r : *rows)
+        out << joinEntry(r.value(QStringLiteral("背號")), r.value(QStringLiteral("姓名")));
+    return out;
+}
+
+QString nameOf(const QString& entry)
+{
+    return splitEntry(entry).value_or(RosterEntry{}).name;
+}
+
+QString numberOf(const QString& entry)
+{
+    return splitEntry(entry).value_or(RosterEntry{}).number;
+}
+
+// Runs each statement in turn; the first failure ends the run.
+class Batch {
+public:
+    explicit Batch(db::Database& db)
+        : m_db(db)
+    {
+    }
+    Batch& operator()(const QString& sql, const QVariantList& values = {})
+    {
+        if (m_result.ok()) {
+            const auto r = m_db.exec(sql, values);
+            if (!r)
+                m_result = Result<Done>::failure(r.error());
+        }
+        return *this;
+    }
+    Batch& then(const std::function<Result<Done>()>& step)
+    {
+        if (m_result.ok())
+            m_result = step();
+        return *this;
+    }
+    Result<Done> result() const { return m_result; }
+
+private:
+    db::Database& m_db;
+    Result<Done> m_result = success();
+};
+
+Result<Done> insertStartingPitcher(db::Database& db, Side side, const QString& pitcher)
+{
+    const auto found =
+        db.query(QStringLiteral("Select 背號,姓名,隊名 From 投手整隊表年度 Where 姓名=?"),
+                 {nameOf(pitcher)});
+    if (!found)
+        return db::asDone(found);
+    if (found->isEmpty())
+        return Result<Done>::failure(
+            QStringLiteral("先發投手「%1」不在年度投手名單中").arg(nameOf(pitcher)));
+    const db::Row& row = found->first();
+    return db::insertPitcher(db, side, row.value(QStringLiteral("背號")),
+                             row.value(QStringLiteral("姓名")), row.value(QStringLiteral("隊名")));
+}
+
+void fillBattersToday(Batch& run, const QString& table, const TeamSelection& team)
+{
+    run(QStringLiteral("Delete From ") + table);
+    static const QStringList today{QStringLiteral("今日一"), QStringLiteral("今日二"),
+                                   QStringLiteral("今日三"), QStringLiteral("今日四"),
+                                   QStringLiteral("今日五"), QStringLiteral("今日六"),
+                                   QStringLiteral("今日七"), QStringLiteral("今日八"),
+                                   QStringLiteral("今日九"), QStringLiteral("今日十")};
+    QStringList sets;
+    for (const QString& c : today)
+        sets << c + QStringLiteral("='\u3000'");
+    for (int n = 1; n <= 10; ++n)
+        sets << QStringLiteral("次數%1='\u3000'").arg(n);
+    for (int i = 0; i < 9; ++i) {
+        const QString name = nameOf(team.order[i]);
+        run(QStringLiteral("Insert into ") + table +
+                QStringLiteral(
+                    "(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 打擊整隊表年度 "
+                    "Where  姓名=?"),
+            {name});
+        run(QStringLiteral("Update ") + table +
+                QStringLiteral(" Set 棒次=?,守位=?,打擊率='0.000' Where 姓名=?"),
+            {i + 1, team.positions[i], name});
+        run(QStringLiteral("Update ") + table + QStringLiteral(" Set ") + sets.join(u',') +
+                QStringLiteral(" Where 姓名=?"),
+            {name});
+    }
+}
+
+void fillPitcherToday(Batch& run, const QString& prefix, const QString& pitcher)
+{
+    const QString table = prefix + QStringLiteral("投手今日");
+    const QString name = nameOf(pitcher);
+    run(QStringLiteral("Delete From ") + table);
+    run(QStringLiteral("Insert Into ") + table +
+            QStringLiteral("(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 投手整隊表年度 "
+                           "where 姓名=?"),
+        {name});
+    run(QStringLiteral("Update ") + table + QStringLiteral(" Set 自責分率='0.00' Where 姓名=?"),
+        {name});
+}
+
+void fillBaseStateToday(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From 打者壘上狀態今日"));
+    const QStringList states{QStringLiteral("無人"), QStringLiteral("有人"),
+                             QStringLiteral("得點圈"), QStringLiteral("滿壘")};
+    const QList<std::pair<const TeamSelection*, QString>> teams{
+        {&s.first, QStringLiteral("先攻今日")}, {&s.second, QStringLiteral("後攻今日")}};
+    // State and record are the program's own words, written as literals: a
+    // parameter in a select list has no type for PostgreSQL.
+    for (const auto& [team, record] : teams)
+        for (const QString& entry : team->order)
+            for (const QString& state : states)
+                run(QStringLiteral(
+                        "Insert into 打者壘上狀態今日 Select 隊名,背號,姓名,'%1' as 狀態,"
+                        "'%2' as 紀錄 From 打擊整隊表年度 Where  姓名=?")
+                        .arg(state, record),
+                    {nameOf(entry)});
+}
+
+void fillBatterVsHandToday(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From 打者對左右投今日"));
+    for (const TeamSelection* team : {&s.first, &s.second})
+        for (const QString& entry : team->order)
+            run(QStringLiteral("Insert into 打者對左右投今日 Select 隊名,背號,姓名 From "
+                               "打擊整隊表年度 Where  姓名=?"),
+                {nameOf(entry)});
+}
+
+void fillPitcherVsBatterToday(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From 投手對打者今日"));
+    const QList<std::pair<const TeamSelection*, const TeamSelection*>> pairs{{&s.first, &s.second},
+                                                                             {&s.second, &s.first}};
+    for (const auto& [batting, fielding] : pairs)
+        for (const QString& entry : batting->order)
+            run(QStringLiteral(
+                    "Insert into 投手對打者今日(投手隊名,應戰投手,對戰球員,背號,打者隊名) "
+                    "Values (?,?,?,?,?)"),
+                {fielding->team, nameOf(fielding->pitcher), nameOf(entry), numberOf(entry),
+                 batting->team});
+}
+
+void fillPitcherVsHandToday(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From 投手對左右打今日"));
+    for (const TeamSelection* team : {&s.first, &s.second})
+        run(QStringLiteral("Insert into 投手對左右打今日(隊名,背號,姓名) Values (?,?,?)"),
+            {team->team, numberOf(team->pitcher), nameOf(team->pitcher)});
+}
+
+void fillRheScoreTable(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From RHE得分表"));
+    run(QStringLiteral("Insert Into RHE得分表(隊名1,隊名2,R1,R2,H1,H2,E1,E2) "
+                       "Values(?,?,0,0,0,0,0,0)"),
+        {s.first.team, s.second.team});
+    run(QStringLiteral("Update RHE得分表 Set 棒次1=1,棒次2=2,棒次3=3,第一棒=?,第二棒=?,第三棒=?,"
+                       "Status1='0-0',Status2='0-0',Status3='0-0'"),
+        {nameOf(s.second.order[0]), nameOf(s.second.order[1]), nameOf(s.second.order[2])});
+}
+
+void fillSboTable(Batch& run, const Selection& s)
+{
+    run(QStringLiteral("Delete From SBO"));
+    run(QStringLiteral("Insert Into SBO(隊名1,隊名2,局數,半局,好球,壞球,出局)  "
+                       "Values(?,?,1,'上',0,0,0)"),
+        {s.first.team, s.second.team});
+}
+
+} // namespace
+
+Result<QStringList> loadTeams(db::Database& db)
+{
+    const auto rows = db.query(QStringLiteral("Select 隊名 From 打擊整隊表年度 Group By 隊名 "));
+    if (!rows)
+        return Result<QStringList>::failure(rows.error());
+    QStringList out;
+    for (const db::Row& r : *rows)
+        out << r.at(0);
+    return out;
+}
+
+Result<QStringList> teamPitchers(db::Database& db, const QString& team)
+{
+    return entries(
+        db, QStringLiteral("Select 背號,姓名 From 投手整隊表年度 where 隊名=? Order By 背號"),
+        team);
+}
+
+Result<QStringList> teamBatters(db::Database& db, const QString& team)
+{
+    return entries(
+        db, QStringLiteral("Select 背號,姓名 From 打擊整隊表年度 where 隊名=? order by 背號"),
+        team);
+}
+
+Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection)
+{
+    QStringList unknown;
+    for (const TeamSelection* t : {&selection.first, &selection.second}) {
+        const auto found = db.query(QStringLiteral("Select 姓名 From 投手整隊表年度 Where 姓名=?"),
+                                    {nameOf(t->pitcher)});
+        if (!found)
+            return Result<QStringList>::failure(found.error());
+        if (found->isEmpty())
+            unknown << nameOf(t->pitcher);
+    }
+    return unknown;
+}
+
+Result<Done> initialiseGame(db::Database& db, const Selection& s)
+{
+    Batch run(db);
+    run(QStringLiteral("DELETE FROM SBO表"));
+    run(QStringLiteral("insert into SBO表 (Item1 ,Item2) Values (?,?)"),
+        {s.first.team, s.second.team});
+    run(QStringLiteral("Delete From RHE"));
+    run(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('B',?)"), {s.first.team});
+    run(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('T',?)"), {s.second.team});
+    run(QStringLiteral("DELETE FROM SF今日成績"));
+    run(QStringLiteral("DELETE FROM SL今日成績"));
+    const QList<std::pair<Side, const TeamSelection*>> teams{{Side::First, &s.first},
+                                                             {Side::Second, &s.second}};
+    for (const auto& [side, team] : teams)
+        for (int i = 0; i < 9; ++i)
+            run.then([&, side = side, team = team, i] {
+                const RosterEntry e = splitEntry(team->order[i]).value_or(RosterEntry{});
+                return db::insertBattingSlot(db, side, i + 1, team->team, e.number, e.name,
+                                             team->positions[i]);
+            });
+    run(QStringLiteral("DELETE FROM PF今日成績"));
+    run(QStringLiteral("DELETE FROM PL今日成績"));
+    run.then([&] { return insertStartingPitcher(db, Side::First, s.first.pitcher); });
+    run.then([&] { return insertStartingPitcher(db, Side::Second, s.second.pitcher); });
+    return run.result();
+}
+
+Result<Done> prepareGraphicsTables(db::Database& db, const Selection& s)
+{
+    Batch run(db);
+    fillBattersToday(run, QStringLiteral("先攻打者今日"), s.first);
+    fillPitcherToday(run, QStringLiteral("先攻"), s.first.pitcher);
+    fillBattersToday(run, QStringLiteral("後攻打者今日"), s.second);
+    fillPitcherToday(run, QStringLiteral("後攻"), s.second.pitcher);
+    fillBaseStateToday(run, s);
+    fillBatterVsHandToday(run, s);
+    fillPitcherVsBatterToday(run, s);
+    fillPitcherVsHandToday(run, s);
+    fillRheScoreTable(run, s);
+    fillSboTable(run, s);
+    return run.result();
+}
+
+} // namespace hp::setup

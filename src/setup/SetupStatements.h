@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Database.h"
+#include "Selection.h"
+
+// What the set-up window reads from and writes to the game database.
+namespace hp::setup {
+
+// Team names of the season batting roster, in the order the database returns them.
+Result<QStringList> loadTeams(db::Database& db);
+// A team's pitchers and batters as roster entries, by uniform number.
+Result<QStringList> teamPitchers(db::Database& db, const QString& team);
+Result<QStringList> teamBatters(db::Database& db, const QString& team);
+
+// The starting pitchers that the season pitching roster does not know, by name.
+Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection);
+
+// GO: empties and refills SBO表, RHE, the batting and pitching tables of the
+// day. Run inside one transaction by the caller.
+Result<Done> initialiseGame(db::Database& db, const Selection& selection);
+
+// 比賽開始: empties and refills the ten tables the graphics side reads at
+// the start of a game.
+Result<Done> prepareGraphicsTables(db::Database& db, const Selection& selection);
+
+} // namespace hp::setup

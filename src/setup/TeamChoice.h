@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace hp::setup {
+
+// Frame1 "比賽設定": the teams not yet chosen, the first- and second-batting
+// team, and the confirmation button.
+class TeamChoice : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit TeamChoice(QWidget* parent);
+
+    void setTeams(const QStringList& teams);
+    QString firstTeam() const;
+    QString secondTeam() const;
+
+signals:
+    void confirmRequested();
+
+private:
+    void take(QLineEdit* box, QPushButton* take, QPushButton* giveBack);
+    void giveBack(QLineEdit* box, QPushButton* take, QPushButton* giveBack);
+
+    QListWidget* m_list1;
+    QLineEdit* m_text1;
+    QLineEdit* m_text2;
+    QPushButton* m_command1;
+    QPushButton* m_command2;
+    QPushButton* m_command3;
+    QPushButton* m_command4;
+    QPushButton* m_startCmd;
+};
+
+} // namespace hp::setup
