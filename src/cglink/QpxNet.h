@@ -21,6 +21,6 @@ public:
 };
 
 // "tcp" (the default), "library:PATH" or "record:FILE".
-Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& spec);
+Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& backend);
 
 } // namespace hp::cglink

@@ -53,16 +53,17 @@ qint32 RecordQpxNet::colorBar(qint32 handle)
     return 1;
 }
 
-Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& spec)
+Result<std::shared_ptr<QpxNet>> makeQpxNet(const QString& backend)
 {
-    if (spec.isEmpty() || spec == QStringLiteral("tcp"))
+    if (backend.isEmpty() || backend == QStringLiteral("tcp"))
         return std::shared_ptr<QpxNet>(std::make_shared<TcpQpxNet>());
-    if (spec.startsWith(QStringLiteral("library:")))
-        return LibraryQpxNet::load(spec.mid(8));
-    if (spec.startsWith(QStringLiteral("record:")))
-        return RecordQpxNet::open(spec.mid(7));
+    if (backend.startsWith(QStringLiteral("library:")))
+        return LibraryQpxNet::load(backend.mid(8));
+    if (backend.startsWith(QStringLiteral("record:")))
+        return RecordQpxNet::open(backend.mid(7));
     return Result<std::shared_ptr<QpxNet>>::failure(
-        QStringLiteral("unknown CG backend \"%1\" (tcp, library:PATH or record:FILE)").arg(spec));
+        QStringLiteral("unknown CG backend \"%1\" (tcp, library:PATH or record:FILE)")
+            .arg(backend));
 }
 
 } // namespace hp::cglink

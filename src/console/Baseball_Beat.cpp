@@ -2,6 +2,7 @@
 
 #include "CgCommands.h"
 #include "CgMenuCommands.h"
+#include "MenuCommand.h"
 #include "OperatorDialogs.h"
 #include "PanelStatusBar.h"
 #include "SettingsStore.h"
@@ -50,9 +51,7 @@ void Baseball_Beat::buildMenu()
     QMenu* system = menuBar()->addMenu(QStringLiteral("系統"));
     system->setObjectName(QStringLiteral("mSystem"));
     auto add = [&](const char* name, const QString& caption, auto handler) {
-        QAction* a = system->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, handler);
+        app::addMenuCommand(system, name, caption, this, handler);
     };
     add("mOdbc", QStringLiteral("資料庫設定"), [this] { mOdbc_Click(); });
     add("mQPXServer", QStringLiteral("連線設定"), [this] { m_cgCommands->mQPXServer_Click(); });

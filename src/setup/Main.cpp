@@ -6,6 +6,7 @@
 #include "Database.h"
 #include "ImageFolder.h"
 #include "LineupTab.h"
+#include "MenuCommand.h"
 #include "OperatorDialogs.h"
 #include "PanelStatusBar.h"
 #include "Positions.h"
@@ -56,9 +57,7 @@ void Main::buildMenu()
     QMenu* menu = menuBar()->addMenu(QStringLiteral("設定"));
     menu->setObjectName(QStringLiteral("mSetup"));
     auto add = [&](const char* name, const QString& caption, auto handler) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, handler);
+        app::addMenuCommand(menu, name, caption, this, handler);
     };
     add("mDataBase", QStringLiteral("資料庫設定"), [this] { mDataBase_Click(); });
     add("mQPXServer", QStringLiteral("連線設定"), [this] { m_cgCommands->mQPXServer_Click(); });
@@ -235,10 +234,6 @@ Selection Main::selection() const
 
 bool Main::selectionWritable(db::Database& db, const Selection& s)
 {
-    if (const auto refusal = checkSelection(s)) {
-        m_services.dialogs.message(refusal->text, refusal->title);
-        return false;
-    }
     const auto unknown = unknownPitchers(db, s);
     if (!unknown) {
         reportFailure(unknown.error());
@@ -253,24 +248,32 @@ bool Main::selectionWritable(db::Database& db, const Selection& s)
     return true;
 }
 
-void Main::GO_Click()
+bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work)
 {
     app::BusyPointer busy(m_services.dialogs);
     const Selection s = selection();
     if (const auto refusal = checkSelection(s)) {
         m_services.dialogs.message(refusal->text, refusal->title);
-        return;
+        return false;
     }
     auto database = openDatabase();
     if (!database || !selectionWritable(*database, s))
-        return;
-    // One transaction: a failure halfway leaves the previous game as it was.
-    const auto written = database->transaction([&] { return initialiseGame(*database, s); });
+        return false;
+    // One transaction: a failure halfway leaves the previous tables as they were.
+    const auto written = database->transaction([&] { return work(*database, s); });
     database.reset();
     if (!written) {
         reportFailure(written.error());
-        return;
+        return false;
     }
+    return true;
+}
+
+void Main::GO_Click()
+{
+    if (!writeSelection(initialiseGame))
+        return;
+    const Selection s = selection();
     app::SettingsStore& settings = m_services.settings;
     settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"));
     settings.set(QStringLiteral("FirstAttack"), s.first.team);
@@ -282,21 +285,8 @@ void Main::GO_Click()
 
 void Main::Command13_Click()
 {
-    app::BusyPointer busy(m_services.dialogs);
-    const Selection s = selection();
-    if (const auto refusal = checkSelection(s)) {
-        m_services.dialogs.message(refusal->text, refusal->title);
+    if (!writeSelection(prepareGraphicsTables))
         return;
-    }
-    auto database = openDatabase();
-    if (!database || !selectionWritable(*database, s))
-        return;
-    const auto written = database->transaction([&] { return prepareGraphicsTables(*database, s); });
-    database.reset();
-    if (!written) {
-        reportFailure(written.error());
-        return;
-    }
     for (const char* key : {"BaseRound", "FirstAttack", "SecondAttack"})
         m_services.settings.write(app::kCompanionAppName, app::kSection, QString::fromLatin1(key),
                                   QStringLiteral("1"));

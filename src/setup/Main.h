@@ -64,9 +64,12 @@ private:
     void Command13_Click();
 
     Selection selection() const;
-    // Checks the selection and the starting pitchers; false (after telling
-    // the operator why) when nothing may be written.
+    // Whether the season roster knows both starting pitchers; false (after
+    // telling the operator which) when nothing may be written.
     bool selectionWritable(db::Database& db, const Selection& s);
+    // Checks the selection, then runs the work in one transaction; false
+    // (after telling the operator why) when nothing was written.
+    bool writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work);
     std::unique_ptr<db::Database> openDatabase();
     void reportFailure(const QString& error);
     // Fills a list from a roster query; false when the query failed or came back empty.

@@ -86,7 +86,7 @@ int runApplication(int argc, char* argv[])
                                          QStringLiteral("Settings file."), QStringLiteral("FILE"));
     const QCommandLineOption backendOpt(
         QStringLiteral("cg-backend"),
-        QStringLiteral("CG client: tcp, library:PATH or record:FILE."), QStringLiteral("SPEC"),
+        QStringLiteral("CG client: tcp, library:PATH or record:FILE."), QStringLiteral("BACKEND"),
         QStringLiteral("tcp"));
     const QCommandLineOption remoteOpt(QStringLiteral("remote"),
                                        QStringLiteral("Serve remote control on 127.0.0.1:PORT."),
