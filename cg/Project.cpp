@@ -1,0 +1,233 @@
+#include "Project.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace hp::cg {
+
+namespace {
+
+// Splits a line into words; "double quoted" words may hold blanks, and a
+// quote inside is written twice. A line whose first word starts with "#" is a
+// comment.
+QStringList words(const QString& line)
+{
+    QStringList out;
+    QString current;
+    bool quoted = false;
+    bool inWord = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < line.size() && line[i + 1] == u'"') {
+                    current += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                current += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+            inWord = true;
+        } else if (c.isSpace()) {
+            if (inWord)
+                out << current;
+            current.clear();
+            inWord = false;
+        } else {
+            current += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        out << current;
+    return out;
+}
+
+std::optional<int> number(const QString& w)
+{
+    bool ok = false;
+    const int v = w.toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+std::optional<QColor> colour(const QString& w)
+{
+    if (w == QStringLiteral("none"))
+        return QColor();
+    // #rrggbb or #aarrggbb
+    const QColor c = QColor::fromString(w);
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+struct Options {
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    bool bold = false;
+    QString family;
+};
+
+std::optional<Options> options(const QStringList& w, qsizetype from)
+{
+    Options o;
+    for (qsizetype i = from; i < w.size(); ++i) {
+        const QString& k = w[i];
+        if (k == QStringLiteral("left"))
+            o.align = Qt::AlignLeft | Qt::AlignVCenter;
+        else if (k == QStringLiteral("center"))
+            o.align = Qt::AlignCenter;
+        else if (k == QStringLiteral("right"))
+            o.align = Qt::AlignRight | Qt::AlignVCenter;
+        else if (k == QStringLiteral("bold"))
+            o.bold = true;
+        else if (k == QStringLiteral("font") && i + 1 < w.size())
+            o.family = w[++i];
+        else
+            return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace
+
+QStringList Page::fieldNames() const
+{
+    QStringList out;
+    for (const Element& e : elements)
+        if (e.kind == Element::Kind::Field)
+            out << e.text;
+    return out;
+}
+
+const Page* Project::page(const QString& nameOrAlias) const
+{
+    const auto it = pages.constFind(nameOrAlias);
+    if (it != pages.constEnd())
+        return &it.value();
+    for (const Page& p : pages)
+        if (p.aliases.contains(nameOrAlias))
+            return &p;
+    return nullptr;
+}
+
+Result<Project> parseProject(const QString& text, const QString& path)
+{
+    using R = Result<Project>;
+    Project project;
+    project.path = path;
+    project.folder = QFileInfo(path).absolutePath() + u'/';
+    QSize canvas(720, 486);
+    Page* page = nullptr;
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QStringList w = words(lines[n]);
+        if (w.isEmpty() || lines[n].trimmed().startsWith(u'#'))
+            continue;
+        auto fail = [&](const QString& why) {
+            return R::failure(QStringLiteral("%1:%2: %3").arg(path).arg(n + 1).arg(why));
+        };
+        const QString& key = w[0];
+        if (key == QStringLiteral("font") && w.size() == 2) {
+            project.font = w[1];
+        } else if (key == QStringLiteral("canvas") && w.size() == 3) {
+            const auto cw = number(w[1]), ch = number(w[2]);
+            if (!cw || !ch || *cw <= 0 || *ch <= 0)
+                return fail(QStringLiteral("canvas takes a width and a height"));
+            canvas = QSize(*cw, *ch);
+        } else if (key == QStringLiteral("page") && (w.size() == 2 || w.size() == 4)) {
+            if (project.pages.contains(w[1]))
+                return fail(QStringLiteral("page %1 is defined twice").arg(w[1]));
+            Page p;
+            p.name = w[1];
+            p.size = canvas;
+            p.background = Qt::transparent;
+            if (w.size() == 4) {
+                const auto pw = number(w[2]), ph = number(w[3]);
+                if (!pw || !ph || *pw <= 0 || *ph <= 0)
+                    return fail(QStringLiteral("a page size is a width and a height"));
+                p.size = QSize(*pw, *ph);
+            }
+            page = &project.pages.insert(p.name, p).value();
+        } else if (!page) {
+            return fail(QStringLiteral("\"%1\" before the first page").arg(key));
+        } else if (key == QStringLiteral("alias") && w.size() >= 2) {
+            page->aliases << w.mid(1);
+        } else if (key == QStringLiteral("background") && w.size() == 2) {
+            if (w[1].startsWith(QStringLiteral("image:"))) {
+                page->backgroundImage = project.folder + w[1].mid(6);
+            } else if (const auto c = colour(w[1]); c && c->isValid()) {
+                page->background = *c;
+            } else {
+                return fail(QStringLiteral("background takes a colour or image:FILE"));
+            }
+        } else if ((key == QStringLiteral("rect") && (w.size() == 6 || w.size() == 7)) ||
+                   (key == QStringLiteral("diamond") && (w.size() == 5 || w.size() == 6))) {
+            const bool rect = key == QStringLiteral("rect");
+            const int numbers = rect ? 4 : 3;
+            int v[4] = {0, 0, 0, 0};
+            for (int i = 0; i < numbers; ++i) {
+                const auto x = number(w[1 + i]);
+                if (!x)
+                    return fail(QStringLiteral("%1 takes whole numbers").arg(key));
+                v[i] = *x;
+            }
+            const auto fill = colour(w[1 + numbers]);
+            const auto outline = w.size() > 2 + numbers ? colour(w[2 + numbers]) : QColor();
+            if (!fill || !outline)
+                return fail(QStringLiteral("bad colour"));
+            Element e;
+            e.kind = rect ? Element::Kind::Rect : Element::Kind::Diamond;
+            e.rect = rect ? QRect(v[0], v[1], v[2], v[3]) : QRect(v[0], v[1], v[2], v[2]);
+            e.fill = *fill;
+            e.outline = *outline;
+            page->elements << e;
+        } else if ((key == QStringLiteral("label") || key == QStringLiteral("field")) &&
+                   w.size() >= 8) {
+            // label X Y W H "TEXT" SIZE COLOUR [options] / field NAME X Y W H SIZE COLOUR [options]
+            const bool label = key == QStringLiteral("label");
+            const int first = label ? 1 : 2;
+            int v[4];
+            for (int i = 0; i < 4; ++i) {
+                const auto x = number(w[first + i]);
+                if (!x)
+                    return fail(QStringLiteral("%1 takes whole numbers").arg(key));
+                v[i] = *x;
+            }
+            const auto size = number(w[6]);
+            const auto color = colour(w[7]);
+            const auto opts = options(w, 8);
+            if (!size || *size <= 0 || !color || !color->isValid() || !opts)
+                return fail(QStringLiteral("%1 has a bad size, colour or option").arg(key));
+            Element e;
+            e.kind = label ? Element::Kind::Label : Element::Kind::Field;
+            e.rect = QRect(v[0], v[1], v[2], v[3]);
+            e.text = label ? w[5] : w[1];
+            e.size = *size;
+            e.color = *color;
+            e.align = opts->align;
+            e.bold = opts->bold;
+            e.family = opts->family;
+            page->elements << e;
+        } else {
+            return fail(QStringLiteral("cannot read \"%1\"").arg(lines[n].trimmed()));
+        }
+    }
+    if (project.pages.isEmpty())
+        return R::failure(QStringLiteral("%1: no pages").arg(path));
+    return project;
+}
+
+Result<Project> loadProject(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<Project>::failure(
+            QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    return parseProject(QString::fromUtf8(file.readAll()), QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace hp::cg

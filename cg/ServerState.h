@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CgCommandParser.h"
+#include "Project.h"
+#include "Renderer.h"
+
+#include <QMap>
+#include <QObject>
+#include <optional>
+
+namespace hp::cg {
+
+// What the virtual CG does with each command: the open project, the field
+// values of every page, and the program output by layer.
+class ServerState : public QObject {
+    Q_OBJECT
+public:
+    struct Layer {
+        QString page;
+        Values values;
+        bool fade = false;
+    };
+    struct Outcome {
+        qint32 result = 1; // 1 done, -1 refused
+        QString error;     // why it was refused
+        QStringList notes; // what was accepted but ignored
+    };
+
+    using QObject::QObject;
+
+    Outcome execute(qint32 code, const QString& text);
+    Outcome colourBar();
+
+    const std::optional<Project>& project() const { return m_project; }
+    Values values(const QString& page) const { return m_values.value(page); }
+    const QMap<int, Layer>& layers() const { return m_layers; }
+    bool colourBarsOn() const { return m_colourBars; }
+    QSize outputSize() const;
+
+signals:
+    void programChanged();
+
+private:
+    Outcome openProject(const QString& path);
+    Outcome loadFields(const QString& text, bool play);
+    Outcome playPlain(const QString& text);
+    Outcome preview(const QString& text);
+    Outcome takeOff(const QString& text);
+    Outcome clear(const QString& text);
+    const Page* pageOrNull(const QString& name, Outcome& outcome) const;
+    void putOnAir(const Page& page, const Transition& t);
+
+    std::optional<Project> m_project;
+    QHash<QString, Values> m_values;
+    QMap<int, Layer> m_layers;
+    bool m_colourBars = false;
+};
+
+} // namespace hp::cg
