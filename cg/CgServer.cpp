@@ -48,6 +48,7 @@ void CgServer::onNewConnection()
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         const int id = m_nextClient++;
         m_clients.insert(socket, Client{id, {}});
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         qCInfo(lcCg) << "client" << id << "connected from" << socket->peerAddress().toString();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {

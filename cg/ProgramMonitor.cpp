@@ -72,6 +72,9 @@ void ProgramMonitor::paintEvent(QPaintEvent*)
                        fitted);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(target, program);
+    // A quiet mark, so that an empty program is still seen to be a monitor.
+    p.setPen(QColor(255, 255, 255, 90));
+    p.drawText(target.adjusted(8, 6, -8, -6), Qt::AlignTop | Qt::AlignRight, QStringLiteral("PGM"));
 }
 
 } // namespace hp::cg

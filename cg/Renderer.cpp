@@ -45,17 +45,17 @@ void drawShape(QPainter& p, const Element& e)
 
 } // namespace
 
-QImage renderPage(const Project& project, const Page& page, const Values& values)
+void paintPage(QPainter& p, const Project& project, const Page& page, const Values& values)
 {
-    QImage image(page.size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(page.background);
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    const QRect area(QPoint(0, 0), page.size);
+    if (page.background.alpha() > 0)
+        p.fillRect(area, page.background);
     if (!page.backgroundImage.isEmpty()) {
         const QImage bg(page.backgroundImage);
         if (!bg.isNull())
-            p.drawImage(QRect(QPoint(0, 0), page.size), bg);
+            p.drawImage(area, bg);
     }
     for (const Element& e : page.elements) {
         switch (e.kind) {
@@ -71,16 +71,39 @@ QImage renderPage(const Project& project, const Page& page, const Values& values
             break;
         }
     }
+}
+
+QImage renderPage(const Project& project, const Page& page, const Values& values)
+{
+    QImage image(page.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    paintPage(p, project, page, values);
     return image;
+}
+
+const QImage& PreviewCanvas::render(const Project& project, const Page& page, const Values& values)
+{
+    // One canvas, painted over and over: a fresh 8 MB image for every preview
+    // costs more in page faults than the painting does.
+    if (m_image.size() != page.size)
+        m_image = QImage(page.size, QImage::Format_ARGB32_Premultiplied);
+    else
+        m_image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    m_image.fill(QColor(0x26, 0x2b, 0x33));
+    {
+        QPainter p(&m_image);
+        paintPage(p, project, page, values);
+    }
+    // Opaque throughout: written as a 24-bit file.
+    m_image.reinterpretAsFormat(QImage::Format_RGB32);
+    return m_image;
 }
 
 QImage renderPreview(const Project& project, const Page& page, const Values& values)
 {
-    QImage out(page.size, QImage::Format_RGB32);
-    out.fill(QColor(0x26, 0x2b, 0x33));
-    QPainter p(&out);
-    p.drawImage(0, 0, renderPage(project, page, values));
-    return out;
+    PreviewCanvas canvas;
+    return canvas.render(project, page, values);
 }
 
 QImage colourBars(QSize size)

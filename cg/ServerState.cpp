@@ -138,7 +138,7 @@ ServerState::Outcome ServerState::preview(const QString& text)
     const Page* page = pageOrNull(request->page, outcome);
     if (!page)
         return outcome;
-    const QImage image = renderPreview(*m_project, *page, m_values.value(page->name));
+    const QImage& image = m_canvas.render(*m_project, *page, m_values.value(page->name));
     // Written beside the target and renamed over it: a reader never sees half a file.
     QSaveFile file(request->path);
     if (!file.open(QIODevice::WriteOnly))

@@ -54,6 +54,7 @@ private:
     QHash<QString, Values> m_values;
     QMap<int, Layer> m_layers;
     bool m_colourBars = false;
+    PreviewCanvas m_canvas;
 };
 
 } // namespace hp::cg
