@@ -21,6 +21,8 @@ public:
     explicit ConnectionDialog(const QString& current, QWidget* parent = nullptr);
 
     QString connectionString() const;
+    // Accepts only a string that names a usable database.
+    void accept() override;
 
     // Shows the dialog; nullopt when cancelled.
     static std::optional<QString> ask(const QString& current, QWidget* parent);
@@ -29,7 +31,6 @@ private:
     ConnectionSettings settings() const;
     void testConnection();
     void browse();
-    void accept() override;
 
     QComboBox* m_engine;
     QStackedWidget* m_pages;

@@ -1,3 +1,4 @@
+#include "ProgramMonitor.h"
 #include "Renderer.h"
 #include "ServerState.h"
 
@@ -187,6 +188,23 @@ private slots:
                  -1);
         QCOMPARE(state.execute(24, QStringLiteral("[BYNAME][SBO][%1]\r\n").arg(filled)).result, -1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary files left
+    }
+
+    void monitorCompositesTheLayers()
+    {
+        ServerState state;
+        ProgramMonitor monitor(state);
+        QCOMPARE(state.execute(17, QStringLiteral(DEMO_PROJECT)).result, 1);
+        const QImage black = monitor.grabProgram();
+        QCOMPARE(black.pixel(100, 100), QColor(Qt::black).rgb());
+        state.execute(20, fieldCommand(QStringLiteral("SBO"),
+                                       {{QStringLiteral("ROUND"), QStringLiteral("3")}},
+                                       QStringLiteral("[FO][2]")));
+        QVERIFY(monitor.grabProgram().pixel(100, 100) != black.pixel(100, 100)); // the score bug
+        state.colourBar();
+        QCOMPARE(monitor.grabProgram().pixel(700, 400), QColor(0, 0, 192).rgb());
+        state.execute(0, QStringLiteral("-1"));
+        QCOMPARE(monitor.grabProgram(), black);
     }
 
     void renderingAtBroadcastSizes()
