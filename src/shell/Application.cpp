@@ -47,20 +47,24 @@ int fail(const QString& text)
 
 } // namespace
 
+struct InitDbOptions {
+    QCommandLineOption init{QStringLiteral("init-db"),
+                            QStringLiteral("Create the tables of a new database and exit."),
+                            QStringLiteral("CONNECTION")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("With --init-db: fill the fictional demo season.")};
+};
+
 // --init-db runs without windows, so it needs no display.
 int runInitDb(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption initOpt(QStringLiteral("init-db"),
-                                     QStringLiteral("Create the tables of a new database."),
-                                     QStringLiteral("CONNECTION"));
-    const QCommandLineOption demoOpt(QStringLiteral("demo"),
-                                     QStringLiteral("Fill the fictional demo season."));
-    parser.addOptions({initOpt, demoOpt});
+    const InitDbOptions options;
+    parser.addOptions({options.init, options.demo});
     parser.addHelpOption();
     parser.process(app);
-    return initDatabase(parser.value(initOpt), parser.isSet(demoOpt));
+    return initDatabase(parser.value(options.init), parser.isSet(options.demo));
 }
 
 bool wantsInitDb(int argc, char* argv[])
@@ -94,12 +98,10 @@ int runApplication(int argc, char* argv[])
     const QCommandLineOption automationOpt(
         QStringLiteral("automation"),
         QStringLiteral("Scripted dialogs: messages become events, answers come over --remote."));
-    const QCommandLineOption initOpt(
-        QStringLiteral("init-db"), QStringLiteral("Create the tables of a new database and exit."),
-        QStringLiteral("CONNECTION"));
-    const QCommandLineOption demoOpt(QStringLiteral("demo"),
-                                     QStringLiteral("With --init-db: fill the demo season."));
-    parser.addOptions({settingsOpt, backendOpt, remoteOpt, automationOpt, initOpt, demoOpt});
+    // Listed for --help; a command line with --init-db never gets here.
+    const InitDbOptions initDb;
+    parser.addOptions(
+        {settingsOpt, backendOpt, remoteOpt, automationOpt, initDb.init, initDb.demo});
     parser.process(app);
 
     chooseFont(app);

@@ -325,7 +325,6 @@ private slots:
         f.h.messages();
         // A batter whose entry lost its colon.
         f.act(QStringLiteral("List3"), QStringLiteral("dblclick"), {{QStringLiteral("index"), 0}});
-        QStringList order = items(f.h, QStringLiteral("List3"));
         f.select(QStringLiteral("List3"), 4);
         f.click(QStringLiteral("Command8"));
         const int back = items(f.h, QStringLiteral("List4(0)")).size() - 1;
@@ -363,7 +362,6 @@ private slots:
         QCOMPARE(d->query(QStringLiteral("Select * From SF今日成績"))->size(), 0);
         QCOMPARE(d->query(QStringLiteral("Select * From SBO表"))->size(), 0);
         QVERIFY(f.h.get(M, QStringLiteral("Main"))[QStringLiteral("visible")].toBool());
-        Q_UNUSED(order);
     }
 
     void gameStartFillsTheGraphicsTables_data() { test::TestDatabase::addEngineRows(); }
