@@ -52,6 +52,20 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& values)
     return q.exec();
 }
 
+// A server connection kept between units may have died with its server (a
+// restart, an administrator): it is checked before a unit relies on it, so
+// that the operator's next write is not the one that fails.
+bool pooledConnectionAlive(const QString& name, ConnectionSettings::Engine engine)
+{
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isOpen())
+        return false;
+    if (engine == ConnectionSettings::Engine::SQLite)
+        return true;
+    QSqlQuery probe(db);
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
 QString poolName(const QString& connectionString)
 {
     return QStringLiteral("hp-pool-") +
@@ -101,8 +115,12 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
         pooled ? poolName(connectionString)
                : QStringLiteral("hp-unit-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (pooled && QSqlDatabase::contains(name)) {
-        if (QSqlDatabase::database(name, false).isOpen())
+        if (pooledConnectionAlive(name, settings->engine))
             return std::unique_ptr<Database>(new Database(name, true, settings->engine));
+        {
+            QSqlDatabase stale = QSqlDatabase::database(name, false);
+            stale.close();
+        }
         QSqlDatabase::removeDatabase(name);
     }
 

@@ -244,6 +244,29 @@ private slots:
         QVERIFY(next->query(QStringLiteral("Select * From RHE")));
     }
 
+    void pooledConnectionThatDiedIsReplaced()
+    {
+        if (!test::TestDatabase::engines().contains(QStringLiteral("postgresql")))
+            QSKIP("no PostgreSQL test server");
+        test::TestDatabase tdb(QStringLiteral("postgresql"));
+        QVERIFY2(tdb.ok(), qPrintable(tdb.error()));
+        const QString database = db::parseConnectionString(tdb.connectionString())->database;
+        QVERIFY(tdb.open()->query(QStringLiteral("Select * From RHE"))); // pooled now
+        {
+            auto admin = db::Database::open(qEnvironmentVariable("HOMEPLATE_TEST_PG"),
+                                            db::Database::Pooling::Fresh);
+            QVERIFY(admin);
+            const auto killed = admin.value()->query(
+                QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                               "WHERE datname = ? AND pid <> pg_backend_pid()"),
+                {database});
+            QVERIFY2(killed && !killed->isEmpty(), qPrintable(killed.error()));
+        }
+        auto next = tdb.open();
+        QVERIFY(next);
+        QVERIFY(next->exec(QStringLiteral("Insert Into RHE (Half,TEAM) Values ('B','甲')")));
+    }
+
     void transactionIsAllOrNothing_data() { test::TestDatabase::addEngineRows(); }
     void transactionIsAllOrNothing()
     {
