@@ -377,6 +377,8 @@ QString ControlDriver::act(QObject* control, const QString& action,
     if (action == QStringLiteral("type")) {
         const QString text = request.value(QStringLiteral("text")).toString();
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            if (e->isReadOnly())
+                return QStringLiteral("control is read-only");
             e->setText(text);
             emit e->textEdited(text);
             return {};

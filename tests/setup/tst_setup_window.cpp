@@ -104,6 +104,9 @@ private slots:
     {
         QFETCH(QString, engine);
         SetupFixture f(engine);
+        // The team boxes are filled only by the buttons.
+        QVERIFY(!f.h.ok(f.act(QStringLiteral("Text1"), QStringLiteral("type"),
+                              {{QStringLiteral("text"), QStringLiteral("自創隊")}})));
         f.click(QStringLiteral("StartCmd"));
         QCOMPARE(f.h.messages(), QStringList{QStringLiteral("請選擇比賽隊伍/請重新輸入")});
         QVERIFY(!f.h.get(M, QStringLiteral("SSTab1"))[QStringLiteral("visible")].toBool());
