@@ -70,6 +70,15 @@ const Page* ServerState::pageOrNull(const QString& name, Outcome& outcome) const
     return page;
 }
 
+std::optional<Transition> ServerState::transitionOrNull(const QString& effect,
+                                                        Outcome& outcome) const
+{
+    const auto transition = parseEffect(effect);
+    if (!transition)
+        outcome = refused(QStringLiteral("unknown effect %1").arg(effect));
+    return transition;
+}
+
 void ServerState::putOnAir(const Page& page, const Transition& t)
 {
     // A page is on one layer at a time.
@@ -89,12 +98,9 @@ ServerState::Outcome ServerState::loadFields(const QString& text, bool play)
     const Page* page = pageOrNull(cmd->page, outcome);
     if (!page)
         return outcome;
-    std::optional<Transition> transition;
-    if (play) {
-        transition = parseEffect(cmd->effect);
-        if (!transition)
-            return refused(QStringLiteral("unknown effect %1").arg(cmd->effect));
-    }
+    const auto transition = play ? transitionOrNull(cmd->effect, outcome) : std::nullopt;
+    if (play && !transition)
+        return outcome;
     const QStringList known = page->fieldNames();
     Values& values = m_values[page->name];
     for (const FieldValue& f : cmd->fields) {
@@ -120,12 +126,9 @@ ServerState::Outcome ServerState::playPlain(const QString& text)
         return refused(QStringLiteral("not a page command"));
     Outcome outcome;
     const Page* page = pageOrNull(cmd->page, outcome);
-    if (!page)
-        return outcome;
-    const auto transition = parseEffect(cmd->effect);
-    if (!transition)
-        return refused(QStringLiteral("unknown effect %1").arg(cmd->effect));
-    putOnAir(*page, *transition);
+    const auto transition = page ? transitionOrNull(cmd->effect, outcome) : std::nullopt;
+    if (transition)
+        putOnAir(*page, *transition);
     return outcome;
 }
 

@@ -48,6 +48,7 @@ private:
     Outcome takeOff(const QString& text);
     Outcome clear(const QString& text);
     const Page* pageOrNull(const QString& name, Outcome& outcome) const;
+    std::optional<Transition> transitionOrNull(const QString& effect, Outcome& outcome) const;
     void putOnAir(const Page& page, const Transition& t);
 
     std::optional<Project> m_project;

@@ -2,6 +2,7 @@
 
 #include "OperatorDialogs.h"
 #include "SettingsStore.h"
+#include "WidgetStyle.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -69,10 +70,7 @@ mStart::mStart(SettingsStore& settings, OperatorDialogs& dialogs, QWidget* paren
     m_command2 = new QPushButton(QStringLiteral("繼續比賽"), central);
     m_command2->setObjectName(QStringLiteral("Command2"));
     for (QPushButton* b : {m_command1, m_command2}) {
-        b->setMinimumHeight(48);
-        QFont f = b->font();
-        f.setPointSize(f.pointSize() + 4);
-        b->setFont(f);
+        makeProminent(b, 4, false, 48);
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);

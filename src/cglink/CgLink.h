@@ -8,6 +8,10 @@
 
 namespace hp::cglink {
 
+// The CG address the program falls back on when none was ever stored: the
+// studio's usual server. Tests never connect to it.
+inline const QString kDefaultCgAddress = QStringLiteral("192.168.1.1");
+
 // A message box the operator is to see: text and title.
 struct Notice {
     QString text;

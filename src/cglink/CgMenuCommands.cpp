@@ -39,7 +39,7 @@ bool CgMenuCommands::connectAndReport(const QString& address)
 void CgMenuCommands::mQPXServer_Click()
 {
     m_setPanel(1, QString());
-    const QString fallback = m_window == Window::Setup ? QStringLiteral("192.168.1.1") : QString();
+    const QString fallback = m_window == Window::Setup ? kDefaultCgAddress : QString();
     const QString current = m_settings.get(kAddressKey, fallback);
     const QString answer =
         m_dialogs.input(QStringLiteral("請輸入"), QString(), current).value_or(QString());

@@ -77,8 +77,7 @@ bool Baseball_Beat::loadFrame()
         mOdbc_Click();
     }
 
-    const QString address =
-        settings.get(QStringLiteral("QPXServerIP"), QStringLiteral("192.168.1.1"));
+    const QString address = settings.get(QStringLiteral("QPXServerIP"), cglink::kDefaultCgAddress);
     if (address.isEmpty())
         dialogs.message(QStringLiteral("字幕機尚未連線"), QStringLiteral("請設定字幕機連線"));
     else

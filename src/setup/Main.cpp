@@ -13,6 +13,7 @@
 #include "SettingsStore.h"
 #include "SetupStatements.h"
 #include "TeamChoice.h"
+#include "WidgetStyle.h"
 
 #include <QGridLayout>
 #include <QMenuBar>
@@ -86,13 +87,8 @@ void Main::buildLayout()
     m_go->hide();
     m_command13 = new QPushButton(QStringLiteral("比賽開始"), central);
     m_command13->setObjectName(QStringLiteral("Command13"));
-    for (QPushButton* b : {m_go, m_command13}) {
-        b->setMinimumHeight(40);
-        QFont f = b->font();
-        f.setPointSize(f.pointSize() + 3);
-        f.setBold(true);
-        b->setFont(f);
-    }
+    for (QPushButton* b : {m_go, m_command13})
+        app::makeProminent(b, 3, true, 40);
     m_imageFolder = new ImageFolder(m_services.settings, central);
 
     auto* grid = new QGridLayout(central);

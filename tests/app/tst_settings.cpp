@@ -29,12 +29,12 @@ private slots:
     void absentKeysReadAsTheReadersDefault()
     {
         test::TestSettings s;
-        QCOMPARE(s.store.get(QStringLiteral("QPXServerIP"), QStringLiteral("192.168.1.1")),
-                 QStringLiteral("192.168.1.1"));
+        QCOMPARE(s.store.get(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.9")),
+                 QStringLiteral("127.0.0.9"));
         QCOMPARE(s.store.get(QStringLiteral("PRJ")), QString());
         // A value written as empty is not absent.
         s.store.set(QStringLiteral("QPXServerIP"), QString());
-        QCOMPARE(s.store.get(QStringLiteral("QPXServerIP"), QStringLiteral("192.168.1.1")),
+        QCOMPARE(s.store.get(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.9")),
                  QString());
     }
 

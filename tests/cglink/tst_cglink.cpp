@@ -126,7 +126,7 @@ private slots:
         setup.mQPXServer_Click();
         console.mQPXServer_Click();
         const QJsonArray requests = f.log.take();
-        QCOMPARE(requests[0][QStringLiteral("default")].toString(), QStringLiteral("192.168.1.1"));
+        QCOMPARE(requests[0][QStringLiteral("default")].toString(), cglink::kDefaultCgAddress);
         QCOMPARE(requests[0][QStringLiteral("prompt")].toString(), QStringLiteral("請輸入"));
         QCOMPARE(requests[1][QStringLiteral("default")].toString(), QString());
 

@@ -23,9 +23,10 @@ private slots:
                  QStringLiteral("Provider=SQLite;Data Source=/tmp/g.db"));
         // The opening's default address, through the fake library only.
         QCOMPARE(h.net->calls.first().fn, QStringLiteral("connect"));
-        QCOMPARE(h.net->calls.first().text, QByteArray("192.168.1.1"));
+        QCOMPARE(h.net->calls.first().text, cglink::kDefaultCgAddress.toLatin1());
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).first(),
-                 QStringLiteral("已成功連接字幕機192.168.1.1於19:00:00"));
+                 QStringLiteral("已成功連接字幕機") + cglink::kDefaultCgAddress +
+                     QStringLiteral("於19:00:00"));
         QVERIFY(h.net->sends().isEmpty());
         // The start window is gone.
         QVERIFY(!h.ok(h.request({{QStringLiteral("op"), QStringLiteral("dump")},
