@@ -49,4 +49,11 @@ QString templateFolderOf(const QString& projectPath)
     return QString(projectPath).remove(name);
 }
 
+QString projectStatusText(const QString& projectPath, qint32 result)
+{
+    if (result >= 0)
+        return projectPath;
+    return QStringLiteral("字幕機未開啟範本(%1): ").arg(result) + projectPath;
+}
+
 } // namespace hp::cglink

@@ -42,5 +42,8 @@ QString previewRequest(const QString& templateName, const QString& folder,
 QString takeOffReference(const QString& listItem);
 // The project's path with every occurrence of its file name removed.
 QString templateFolderOf(const QString& projectPath);
+// What the status bar says after an open-project request: the path when the
+// CG took it, else that the CG has not opened it (a negative result).
+QString projectStatusText(const QString& projectPath, qint32 result);
 
 } // namespace hp::cglink

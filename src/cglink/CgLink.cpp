@@ -18,15 +18,30 @@ QByteArray CgLink::encode(const QString& text)
     return out.bytes;
 }
 
+void CgLink::watch(bool answeredDown)
+{
+    if (m_handle < 1 || m_lost)
+        return;
+    if (answeredDown || m_net->dropped(m_handle)) {
+        m_lost = true;
+        emit linkLost();
+    }
+}
+
 qint32 CgLink::connectTo(const QString& address)
 {
     m_handle = m_net->connectQpxSystem(encode(address));
+    m_lost = false;
     return m_handle;
 }
 
 bool CgLink::isUp()
 {
-    return m_net->isConnected(m_handle) != 0;
+    const bool up = m_net->isConnected(m_handle) != 0;
+    if (up)
+        m_lost = false;
+    watch(!up);
+    return up;
 }
 
 qint32 CgLink::send(qint32 code, const QString& text)
@@ -34,6 +49,7 @@ qint32 CgLink::send(qint32 code, const QString& text)
     QByteArray buffer = encode(text);
     const qint32 result = m_net->sendCommand(m_handle, code, buffer);
     emit sent(code, text);
+    watch();
     return result;
 }
 
@@ -43,12 +59,14 @@ qint32 CgLink::sendKeeping(qint32 code, QString& text)
     const qint32 result = m_net->sendCommand(m_handle, code, buffer);
     emit sent(code, text);
     text = fromCp950(buffer);
+    watch();
     return result;
 }
 
 void CgLink::colorBar()
 {
     m_net->colorBar(m_handle);
+    watch();
 }
 
 std::optional<Notice> CgLink::checkBeforeGraphic(const TemplateProject& project)

@@ -50,12 +50,18 @@ signals:
     void textNotEncodable(const QString& text);
     // A command went out (code and text as the program composed it).
     void sent(qint32 code, const QString& text);
+    // The link of the current handle went down: a request failed or the
+    // server stopped answering. Once per connect.
+    void linkLost();
 
 private:
     QByteArray encode(const QString& text);
+    // After every call: notices that the current link has gone.
+    void watch(bool answeredDown = false);
 
     std::shared_ptr<QpxNet> m_net;
     qint32 m_handle = 0;
+    bool m_lost = false;
 };
 
 } // namespace hp::cglink

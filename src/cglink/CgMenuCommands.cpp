@@ -21,7 +21,19 @@ CgMenuCommands::CgMenuCommands(Window window, CgLink& link, app::SettingsStore& 
     , m_dialogs(dialogs)
     , m_clock(clock)
     , m_setPanel(std::move(setPanel))
+    // A cancel re-opens the template in use rather than erasing it.
+    , m_lastProjectDialogPath(settings.get(QStringLiteral("PRJ")))
 {
+    // The CG status panel says so as soon as any command finds the link gone,
+    // whether a graphic, F2, mClear or mColorBar.
+    m_linkLost = QObject::connect(&m_link, &CgLink::linkLost, &m_link, [this] {
+        m_setPanel(1, QStringLiteral("字幕機斷線於") + app::timeOfDayText(m_clock.now().time()));
+    });
+}
+
+CgMenuCommands::~CgMenuCommands()
+{
+    QObject::disconnect(m_linkLost);
 }
 
 bool CgMenuCommands::connectAndReport(const QString& address)
@@ -54,8 +66,9 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
     if (chosen)
         m_lastProjectDialogPath = *chosen;
     const QString path = m_lastProjectDialogPath;
-    m_setPanel(m_window == Window::Console ? 2 : 1, path);
-    m_link.send(kOpenProject, path);
+    const qint32 result = m_link.send(kOpenProject, path);
+    m_setPanel(m_window == Window::Console ? 2 : 1, projectStatusText(path, result));
+    // The path is kept even when the CG refused it: the CG may come back.
     if (m_window == Window::Console && consoleProject) {
         consoleProject->path = path;
         consoleProject->folder = templateFolderOf(path);

@@ -23,6 +23,9 @@ public:
 
     CgMenuCommands(Window window, CgLink& link, app::SettingsStore& settings,
                    app::OperatorDialogs& dialogs, const app::Clock& clock, PanelSetter setPanel);
+    ~CgMenuCommands();
+    CgMenuCommands(const CgMenuCommands&) = delete;
+    CgMenuCommands& operator=(const CgMenuCommands&) = delete;
 
     // mQPXServer: asks for the address, then connects.
     void mQPXServer_Click();
@@ -42,6 +45,7 @@ private:
     const app::Clock& m_clock;
     PanelSetter m_setPanel;
     QString m_lastProjectDialogPath;
+    QMetaObject::Connection m_linkLost;
 };
 
 } // namespace hp::cglink

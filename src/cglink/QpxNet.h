@@ -18,6 +18,15 @@ public:
     virtual qint32 isConnected(qint32 handle) = 0;
     virtual qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) = 0;
     virtual qint32 colorBar(qint32 handle) = 0;
+
+    // Whether the backend knows that this handle's link has gone (tcp: the
+    // connection was closed after a failed exchange). Backends that cannot
+    // tell answer false and leave it to isConnected.
+    virtual bool dropped(qint32 handle) const
+    {
+        Q_UNUSED(handle);
+        return false;
+    }
 };
 
 // "tcp" (the default), "library:PATH" or "record:FILE".

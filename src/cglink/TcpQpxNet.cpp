@@ -46,6 +46,12 @@ qint32 TcpQpxNet::connectQpxSystem(const QByteArray& address)
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const qint32 handle = m_nextHandle++;
     m_sockets.insert(handle, socket);
+    // A server that accepts the connection but never answers is no CG: the
+    // connection counts only once a ping is answered within the bound.
+    if (!roundTrip(handle, {wire::Op::Ping, 0, {}})) {
+        qCWarning(lcCgTcp) << "CG at" << ep->host << ep->port << "does not answer";
+        return 0;
+    }
     return handle;
 }
 
@@ -103,6 +109,13 @@ qint32 TcpQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
         return -1;
     buffer = reply->text;
     return reply->result;
+}
+
+bool TcpQpxNet::dropped(qint32 handle) const
+{
+    // A request that timed out closed its connection, so that a late reply
+    // cannot be mistaken for the next one and the server drops what is left.
+    return handle >= 1 && handle < m_nextHandle && !m_sockets.contains(handle);
 }
 
 qint32 TcpQpxNet::colorBar(qint32 handle)

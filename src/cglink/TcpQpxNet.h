@@ -22,6 +22,7 @@ public:
     qint32 isConnected(qint32 handle) override;
     qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
     qint32 colorBar(qint32 handle) override;
+    bool dropped(qint32 handle) const override;
 
     static bool loopbackOnly();
 

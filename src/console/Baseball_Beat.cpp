@@ -95,8 +95,8 @@ bool Baseball_Beat::loadFrame()
         return true;
     }
     m_project.folder = settings.get(QStringLiteral("PRJpath"), QStringLiteral("C:\\"));
-    m_services.cg.sendKeeping(cglink::kOpenProject, m_project.path);
-    m_statusBar->setPanel(2, m_project.path);
+    const qint32 opened = m_services.cg.sendKeeping(cglink::kOpenProject, m_project.path);
+    m_statusBar->setPanel(2, cglink::projectStatusText(m_project.path, opened));
     return true;
 }
 

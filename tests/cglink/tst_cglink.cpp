@@ -169,6 +169,58 @@ private slots:
         QCOMPARE(f.net->sends().size(), 3);
     }
 
+    void openProjectCancelledKeepsTheStoredTemplate()
+    {
+        Fixture f;
+        f.settings.store.set(QStringLiteral("PRJ"), QStringLiteral("/srv/範本/demo.PRJ"));
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        cglink::TemplateProject project{QStringLiteral("/srv/範本/demo.PRJ"),
+                                        QStringLiteral("/srv/範本/")};
+        console.mPRJ_Click(&project);
+        QCOMPARE(cglink::fromCp950(f.net->sends().last().text),
+                 QStringLiteral("/srv/範本/demo.PRJ"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/範本/demo.PRJ"));
+        QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
+    }
+
+    void openProjectTheCgRefusedIsStoredButNotShownAsOpen()
+    {
+        Fixture f;
+        f.net->sendResult = -1;
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        cglink::TemplateProject project;
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/壞.PRJ"));
+        console.mPRJ_Click(&project);
+        QCOMPARE(f.panels[2], QStringLiteral("字幕機未開啟範本(-1): /srv/壞.PRJ"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/壞.PRJ"));
+        QCOMPARE(project.path, QStringLiteral("/srv/壞.PRJ"));
+        // A result of 0 is no refusal: some client libraries answer 0 for done.
+        f.net->sendResult = 0;
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/好.PRJ"));
+        console.mPRJ_Click(&project);
+        QCOMPARE(f.panels[2], QStringLiteral("/srv/好.PRJ"));
+    }
+
+    void lostLinkIsReportedOnceOnTheCgPanel()
+    {
+        Fixture f;
+        auto console = f.commands(cglink::CgMenuCommands::Window::Console);
+        QSignalSpy lost(&f.link, &cglink::CgLink::linkLost);
+        QVERIFY(console.connectAndReport(QStringLiteral("127.0.0.1")));
+        f.net->connectedAnswer = 0;
+        QVERIFY(!f.link.isUp());
+        QCOMPARE(f.panels[1], QStringLiteral("字幕機斷線於19:05:07"));
+        QVERIFY(!f.link.isUp());
+        QCOMPARE(lost.count(), 1);
+        // A new connect that works clears the state; the next loss is reported again.
+        f.net->connectedAnswer = 1;
+        QVERIFY(console.connectAndReport(QStringLiteral("127.0.0.1")));
+        QVERIFY(f.link.isUp());
+        f.net->connectedAnswer = 0;
+        f.link.isUp();
+        QCOMPARE(lost.count(), 2);
+    }
+
     void openProjectOnTheSetupWindowOnlySends()
     {
         Fixture f;

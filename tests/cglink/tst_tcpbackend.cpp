@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -104,6 +105,40 @@ private slots:
         link.send(0, QStringLiteral("-1"));
         QVERIFY(!link.isUp());
         QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+    }
+
+    void serverThatAcceptsButNeverAnswersIsNoConnection()
+    {
+        ThreadedServer server;
+        server.hang = true;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(link.connectTo(address(port)), 0);
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        server.stop();
+    }
+
+    void everyCommandNoticesTheLostLinkOnce()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        QSignalSpy lost(&link, &CgLink::linkLost);
+        QVERIFY(link.connectTo(address(port)) >= 1);
+        link.send(0, QStringLiteral("-1"));
+        QCOMPARE(lost.count(), 0);
+        server.hang = true;
+        link.colorBar(); // times out: the connection is closed
+        QCOMPARE(lost.count(), 1);
+        // Nothing later goes out on that connection, and nothing is reported twice.
+        const int seen = server.requests;
+        server.hang = false;
+        QCOMPARE(link.send(20, QStringLiteral("[BYNAME][主播][E]")), -1);
+        QCOMPARE(int(server.requests), seen);
+        QCOMPARE(lost.count(), 1);
+        server.stop();
     }
 
     void serverThatStopsAnsweringMarksTheLinkDown()

@@ -19,7 +19,7 @@ qint32 FakeQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
     calls.append({QStringLiteral("send"), handle, code, buffer});
     if (sendReplacement)
         buffer = *sendReplacement;
-    return 1;
+    return sendResult;
 }
 
 qint32 FakeQpxNet::colorBar(qint32 handle)

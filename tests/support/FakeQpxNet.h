@@ -18,6 +18,7 @@ public:
 
     qint32 connectResult = 1;
     qint32 connectedAnswer = 1;
+    qint32 sendResult = 1;
     // When set, the buffer of a send comes back as this.
     std::optional<QByteArray> sendReplacement;
     QList<Call> calls;
