@@ -25,6 +25,20 @@ void PanelStatusBar::setPanel(int number, const QString& text)
     }
 }
 
+void PanelStatusBar::setPanelAlert(int number, const QString& text, bool alert)
+{
+    setPanel(number, text);
+    if (number >= 1 && number <= m_panels.size()) {
+        QLabel* label = m_panels[number - 1];
+        label->setAutoFillBackground(alert);
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, alert ? QColor(200, 0, 0) : palette().color(QPalette::Window));
+        p.setColor(QPalette::WindowText,
+                   alert ? QColor(Qt::white) : palette().color(QPalette::WindowText));
+        label->setPalette(p);
+    }
+}
+
 QString PanelStatusBar::panel(int number) const
 {
     if (number >= 1 && number <= m_panels.size())

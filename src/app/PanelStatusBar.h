@@ -13,6 +13,8 @@ public:
     PanelStatusBar(int panels, QWidget* parent);
 
     void setPanel(int number, const QString& text);
+    // A panel that must catch the operator's eye: white on red while on.
+    void setPanelAlert(int number, const QString& text, bool alert);
     QString panel(int number) const;
     int panelCount() const { return int(m_panels.size()); }
     QStringList panels() const;

@@ -1,24 +1,40 @@
 #include "Baseball_Beat.h"
 
+#include "BatterPanel.h"
 #include "CgCommands.h"
 #include "CgMenuCommands.h"
+#include "Clock.h"
+#include "ConsoleDatabase.h"
+#include "ConsoleStatements.h"
+#include "CountPanel.h"
+#include "Figures.h"
+#include "LineScorePanel.h"
 #include "MenuCommand.h"
 #include "OperatorDialogs.h"
+#include "OutcomeTabs.h"
 #include "PanelStatusBar.h"
+#include "PitcherPanel.h"
 #include "SettingsStore.h"
+#include "Statistics.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace hp::console {
 
+namespace {
+constexpr int kNoticePanel = 3;
+}
+
 Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_db(new ConsoleDatabase([this] { return m_connectionString; }, this))
 {
     setObjectName(QStringLiteral("Baseball_Beat"));
     setWindowTitle(QStringLiteral("Valtor棒球體育轉播---Norvik"));
@@ -34,12 +50,9 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
         m_statusBar->setPanel(3, QStringLiteral("字幕機無法顯示的字元已改為?送出: ") + text);
     });
     buildMenu();
-
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("ConsoleArea"));
-    new QVBoxLayout(central);
-    setCentralWidget(central);
-    resize(1280, 720);
+    buildLayout();
+    wire();
+    resize(1366, 740);
 
     qApp->installEventFilter(this);
 }
@@ -58,6 +71,99 @@ void Baseball_Beat::buildMenu()
     add("mPRJ", QStringLiteral("開啟PRJ"), [this] { m_cgCommands->mPRJ_Click(&m_project); });
     add("mColorBar", QStringLiteral("測試Color Bar"), [this] { m_cgCommands->mColorBar_Click(); });
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
+}
+
+void Baseball_Beat::buildLayout()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ConsoleArea"));
+    auto* columns = new QHBoxLayout(central);
+    columns->setContentsMargins(6, 6, 6, 6);
+    auto* game = new QVBoxLayout;
+    columns->addLayout(game, 1);
+
+    m_lineScore = new LineScorePanel(central);
+    game->addWidget(m_lineScore);
+
+    m_batter = new BatterPanel(m_state, *m_db, m_services.clock, central);
+    m_pitcher = new PitcherPanel(m_state, *m_db, m_services.clock, central);
+    auto* players = new QHBoxLayout;
+    players->addWidget(m_batter, 3);
+    players->addWidget(m_pitcher, 2);
+    game->addLayout(players, 1);
+
+    m_count = new CountPanel(*m_pitcher, m_graphics, central);
+    m_outcomes = new OutcomeTabs(central);
+    m_nextHalf = new QPushButton(QStringLiteral("換局"), central);
+    m_nextHalf->setObjectName(QStringLiteral("Next_Command"));
+    m_nextHalf->setEnabled(false);
+    m_nextHalf->setMinimumHeight(48);
+    QFont f = m_nextHalf->font();
+    f.setPointSize(f.pointSize() + 4);
+    f.setBold(true);
+    m_nextHalf->setFont(f);
+    auto* clearKeys = new QPushButton(QStringLiteral("Delsetting"), central);
+    clearKeys->setObjectName(QStringLiteral("Command3"));
+    clearKeys->setToolTip(QStringLiteral("清除局數與棒次設定,下次開啟從一局上半開始"));
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_nextHalf);
+    side->addStretch();
+    side->addWidget(clearKeys);
+    auto* play = new QHBoxLayout;
+    play->addWidget(m_count);
+    play->addWidget(m_outcomes, 1);
+    play->addLayout(side);
+    game->addLayout(play);
+
+    m_graphicsArea = new QWidget(central);
+    m_graphicsArea->setObjectName(QStringLiteral("GraphicsArea"));
+    m_graphicsArea->setMinimumWidth(300);
+    new QVBoxLayout(m_graphicsArea);
+    columns->addWidget(m_graphicsArea);
+    setCentralWidget(central);
+
+    m_count->setButtons({m_outcomes->button(OutcomeTabs::Group::OnBase, 0),
+                         m_outcomes->button(OutcomeTabs::Group::OnBase, 7),
+                         m_outcomes->button(OutcomeTabs::Group::Out, 0),
+                         m_outcomes->button(OutcomeTabs::Group::Out, 5),
+                         m_outcomes->button(OutcomeTabs::Group::Out, 6), m_nextHalf,
+                         m_batter->nextButton()});
+    connect(clearKeys, &QPushButton::clicked, this, &Baseball_Beat::Command3_Click);
+}
+
+void Baseball_Beat::wire()
+{
+    m_db->setPreparation(&console::preparation);
+    connect(m_db, &ConsoleDatabase::failed, this, [this](const QString& error) {
+        m_statusBar->setPanelAlert(kNoticePanel, error, true);
+    });
+    connect(m_db, &ConsoleDatabase::recovered, this, [this] {
+        m_statusBar->setPanelAlert(kNoticePanel,
+                                   QStringLiteral("資料庫已恢復於") +
+                                       app::timeOfDayText(m_services.clock.now().time()),
+                                   false);
+    });
+    auto message = [this](const QString& text, const QString& title) {
+        m_services.dialogs.message(text, title);
+    };
+    connect(m_batter, &BatterPanel::notice, this, &Baseball_Beat::notice);
+    connect(m_batter, &BatterPanel::message, this, message);
+    connect(m_pitcher, &PitcherPanel::notice, this, &Baseball_Beat::notice);
+    connect(m_pitcher, &PitcherPanel::message, this, message);
+    connect(m_batter->nextButton(), &QPushButton::clicked, this, &Baseball_Beat::Command4_Click);
+    connect(m_batter, &BatterPanel::substituted, this,
+            [this] { m_graphics.select(kBatterTodayGraphic); });
+    connect(m_count, &CountPanel::changed, this, &Baseball_Beat::SaveSboState);
+}
+
+void Baseball_Beat::setInGameGraphics(InGameGraphics* graphics)
+{
+    m_graphics.setTarget(graphics);
+}
+
+void Baseball_Beat::notice(const QString& text)
+{
+    m_statusBar->setPanelAlert(kNoticePanel, text, false);
 }
 
 void Baseball_Beat::load()
@@ -102,7 +208,70 @@ bool Baseball_Beat::loadFrame()
 
 void Baseball_Beat::loadState()
 {
-    // The game state (inning, batters, pitchers, line score) is loaded here.
+    const ConsoleDatabase::Action action(*m_db);
+    app::SettingsStore& settings = m_services.settings;
+    const double round =
+        game::leadingNumber(settings.get(QStringLiteral("Round"), QStringLiteral("1")));
+    m_state.round = qint16(qBound(1.0, round, 12.0));
+    m_state.half = settings.get(QStringLiteral("Half"), QStringLiteral("False"))
+                       .compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
+    m_state.battingPosition = qint16(game::leadingNumber(
+        settings.get(m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"))));
+
+    Command4_Click();
+    m_pitcher->LoadPitcherPanel();
+    RebuildNextThree();
+
+    if (const auto rows = lineScoreRows(*m_db))
+        m_lineScore->load(*rows);
+    m_lineScore->showInning(m_state);
+    m_lineScore->markCurrent(m_state);
+    SaveLineScore();
+}
+
+void Baseball_Beat::Command4_Click()
+{
+    const ConsoleDatabase::Action action(*m_db);
+    m_outcomes->setEnabled(true);
+    m_batter->loadNextBatter();
+    m_graphics.run(kBatterTodayGraphic);
+}
+
+void Baseball_Beat::Command3_Click()
+{
+    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
+        m_services.settings.erase(QString::fromLatin1(key));
+}
+
+void Baseball_Beat::SaveSboState()
+{
+    SboState s;
+    s.item1 = m_lineScore->teamName(1);
+    s.item2 = m_lineScore->teamName(2);
+    s.runs1 = m_lineScore->total(1, LineScorePanel::Runs);
+    s.runs2 = m_lineScore->total(2, LineScorePanel::Runs);
+    m_count->fill(s);
+    m_db->store(saveSboState(s));
+}
+
+void Baseball_Beat::SaveLineScore()
+{
+    m_db->store(saveLineScore(m_lineScore->row(1), m_lineScore->row(2)));
+}
+
+void Baseball_Beat::RebuildNextThree()
+{
+    const ConsoleDatabase::Action action(*m_db);
+    const QString key = m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL");
+    const NextThree next = rebuildNextThree(*m_db, m_state.half,
+                                            int(game::leadingNumber(m_services.settings.get(key))));
+    m_db->store(next.statements);
+    if (!next.missing.isEmpty()) {
+        QStringList skipped;
+        for (int k : next.missing)
+            skipped << QString::number(k);
+        notice(QStringLiteral("下三棒略過沒有資料的棒次: ") + skipped.join(QStringLiteral(", ")));
+    }
 }
 
 void Baseball_Beat::mOdbc_Click()

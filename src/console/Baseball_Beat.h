@@ -1,12 +1,14 @@
 #pragma once
 
 #include "CgLink.h"
+#include "ConsoleState.h"
 #include "Services.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class QAction;
+class QPushButton;
 
 namespace hp::app {
 class PanelStatusBar;
@@ -16,6 +18,13 @@ class CgMenuCommands;
 }
 
 namespace hp::console {
+
+class BatterPanel;
+class ConsoleDatabase;
+class CountPanel;
+class LineScorePanel;
+class OutcomeTabs;
+class PitcherPanel;
 
 // The live scoring console.
 class Baseball_Beat : public QMainWindow {
@@ -33,18 +42,31 @@ public:
     const QString& takeOffReference() const { return m_takeOffReference; }
     void setTakeOffReference(const QString& reference) { m_takeOffReference = reference; }
     app::PanelStatusBar* statusPanels() const { return m_statusBar; }
+    const ConsoleState& state() const { return m_state; }
+    // The graphics lists, once there: the console's actions call them up.
+    void setInGameGraphics(InGameGraphics* graphics);
+    // Where the graphics lists and playout panels go.
+    QWidget* graphicsArea() const { return m_graphicsArea; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenu();
+    void buildLayout();
+    void wire();
     // Steps 1 to 5 of the opening; false when the game state is not to be loaded.
     bool loadFrame();
     void loadState();
     void mOdbc_Click();
     void F2_KeyDown();
     void Escape_KeyDown();
+    void Command3_Click();
+    void Command4_Click();
+    void SaveSboState();
+    void SaveLineScore();
+    void RebuildNextThree();
+    void notice(const QString& text);
 
     app::Services m_services;
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
@@ -52,6 +74,17 @@ private:
     QString m_connectionString;
     cglink::TemplateProject m_project;
     QString m_takeOffReference;
+
+    ConsoleState m_state;
+    InGameGraphicsRelay m_graphics;
+    ConsoleDatabase* m_db;
+    BatterPanel* m_batter = nullptr;
+    PitcherPanel* m_pitcher = nullptr;
+    CountPanel* m_count = nullptr;
+    LineScorePanel* m_lineScore = nullptr;
+    OutcomeTabs* m_outcomes = nullptr;
+    QPushButton* m_nextHalf = nullptr;
+    QWidget* m_graphicsArea = nullptr;
 };
 
 } // namespace hp::console

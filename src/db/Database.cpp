@@ -216,22 +216,40 @@ Result<int> Database::exec(const QString& sql, const QVariantList& values)
     return q.numRowsAffected();
 }
 
-Result<Done> Database::transaction(const std::function<Result<Done>()>& work)
+Result<Done> Database::begin()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
         return fail(QStringLiteral("BEGIN"), errorText(db.lastError()));
-    const Result<Done> r = work();
-    if (!r) {
-        db.rollback();
-        return r;
-    }
+    return success();
+}
+
+Result<Done> Database::commit()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit()) {
         const QString detail = errorText(db.lastError());
         db.rollback();
         return fail(QStringLiteral("COMMIT"), detail);
     }
-    return r;
+    return success();
+}
+
+void Database::rollback()
+{
+    QSqlDatabase::database(m_connectionName, false).rollback();
+}
+
+Result<Done> Database::transaction(const std::function<Result<Done>()>& work)
+{
+    if (const auto begun = begin(); !begun)
+        return begun;
+    const Result<Done> r = work();
+    if (!r) {
+        rollback();
+        return r;
+    }
+    return commit();
 }
 
 } // namespace hp::db

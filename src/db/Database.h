@@ -50,6 +50,10 @@ public:
 
     // Runs the work in one transaction: all of it, or none of it.
     Result<Done> transaction(const std::function<Result<Done>()>& work);
+    // The same by hand, for work that spans several calls.
+    Result<Done> begin();
+    Result<Done> commit();
+    void rollback();
 
     // Closes every pooled connection (tests, shutdown).
     static void closePool();

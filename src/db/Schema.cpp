@@ -87,6 +87,15 @@ QList<Table> tables()
         texts(pitchingStats, kZero);
     t << Table{QStringLiteral("PF今日成績"), pitching}
       << Table{QStringLiteral("PL今日成績"), pitching};
+    // The lines of the day of players who left the game, kept when a
+    // substitution or a pitcher change overwrites their row.
+    const Column leftAt = text(QStringLiteral("退場時間"));
+    t << Table{QStringLiteral("退場打者今日"),
+               QList<Column>{text(QStringLiteral("先後攻"))} + batting + QList<Column>{leftAt},
+               true}
+      << Table{QStringLiteral("退場投手今日"),
+               QList<Column>{text(QStringLiteral("先後攻"))} + pitching + QList<Column>{leftAt},
+               true};
 
     const QStringList today{QStringLiteral("今日一"), QStringLiteral("今日二"),
                             QStringLiteral("今日三"), QStringLiteral("今日四"),
@@ -188,27 +197,52 @@ QStringList tableNames()
     return out;
 }
 
+namespace {
+
+QString createStatement(const Table& t, bool pg, bool ifAbsent)
+{
+    QStringList cols;
+    if (t.sequence)
+        cols << (pg ? QStringLiteral("Seq SERIAL PRIMARY KEY")
+                    : QStringLiteral("Seq INTEGER PRIMARY KEY AUTOINCREMENT"));
+    for (const Column& c : t.columns) {
+        QString def = quoteIdentifier(c.name) + u' ' + c.type;
+        if (c.type == QStringLiteral("INTEGER"))
+            def +=
+                QStringLiteral(" NOT NULL DEFAULT ") + (c.fallback.isEmpty() ? kZero : c.fallback);
+        else
+            def += QStringLiteral(" NOT NULL DEFAULT ") + literal(c.fallback);
+        cols << def;
+    }
+    return QStringLiteral("CREATE TABLE ") +
+           (ifAbsent ? QStringLiteral("IF NOT EXISTS ") : QString()) + t.name +
+           QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + u')';
+}
+
+} // namespace
+
+QStringList archiveTableNames()
+{
+    return {QStringLiteral("退場打者今日"), QStringLiteral("退場投手今日")};
+}
+
+QStringList archiveTableStatements(ConnectionSettings::Engine engine)
+{
+    const bool pg = engine == ConnectionSettings::Engine::PostgreSQL;
+    const QStringList names = archiveTableNames();
+    QStringList out;
+    for (const Table& t : tables())
+        if (names.contains(t.name))
+            out << createStatement(t, pg, true);
+    return out;
+}
+
 QStringList schemaStatements(ConnectionSettings::Engine engine)
 {
     const bool pg = engine == ConnectionSettings::Engine::PostgreSQL;
     QStringList out;
-    for (const Table& t : tables()) {
-        QStringList cols;
-        if (t.sequence)
-            cols << (pg ? QStringLiteral("Seq SERIAL PRIMARY KEY")
-                        : QStringLiteral("Seq INTEGER PRIMARY KEY AUTOINCREMENT"));
-        for (const Column& c : t.columns) {
-            QString def = quoteIdentifier(c.name) + u' ' + c.type;
-            if (c.type == QStringLiteral("INTEGER"))
-                def += QStringLiteral(" NOT NULL DEFAULT ") +
-                       (c.fallback.isEmpty() ? kZero : c.fallback);
-            else
-                def += QStringLiteral(" NOT NULL DEFAULT ") + literal(c.fallback);
-            cols << def;
-        }
-        out << QStringLiteral("CREATE TABLE ") + t.name + QStringLiteral(" (") +
-                   cols.join(QStringLiteral(", ")) + u')';
-    }
+    for (const Table& t : tables())
+        out << createStatement(t, pg, false);
     const QList<QStringList> indexes{
         {QStringLiteral("ix_batroster_team"), QStringLiteral("打擊整隊表年度"),
          QStringLiteral("隊名, 背號")},

@@ -9,6 +9,11 @@ namespace hp::db {
 QStringList schemaStatements(ConnectionSettings::Engine engine);
 QStringList tableNames();
 
+// The archive tables of the day (players who left the game). Older databases
+// lack them: the console creates them when absent, never dropping anything.
+QStringList archiveTableNames();
+QStringList archiveTableStatements(ConnectionSettings::Engine engine);
+
 // Creates every table in an empty database; refuses, changing nothing, a
 // database that already holds any of them.
 Result<Done> createSchema(Database& db);

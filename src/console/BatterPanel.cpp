@@ -1,0 +1,325 @@
+#include "BatterPanel.h"
+
+#include "Clock.h"
+#include "ConsoleWidgets.h"
+#include "Figures.h"
+#include "Statistics.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace hp::console {
+
+namespace {
+
+const QString kNoAverage = QStringLiteral("0.000");
+
+double number(const QString& text)
+{
+    return game::leadingNumber(text);
+}
+
+QLabel* caption(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+}
+
+} // namespace
+
+BatterPanel::BatterPanel(ConsoleState& state, ConsoleDatabase& db, const app::Clock& clock,
+                         QWidget* parent)
+    : QGroupBox(QStringLiteral("打者"), parent)
+    , m_state(state)
+    , m_db(db)
+    , m_clock(clock)
+{
+    setObjectName(QStringLiteral("Frame6"));
+    build();
+}
+
+void BatterPanel::build()
+{
+    auto* grid = new QGridLayout(this);
+    grid->setHorizontalSpacing(6);
+
+    m_number = caption(QStringLiteral("NoS_Lab"), QStringLiteral("NO"), this);
+    m_name = new ClickLabel(QStringLiteral("NameS_Lab"), QStringLiteral("Name"), this);
+    m_name->setAlignment(Qt::AlignCenter);
+    m_name->setToolTip(QStringLiteral("按一下換代打"));
+    QFont big = m_name->font();
+    big.setPointSize(big.pointSize() + 5);
+    big.setBold(true);
+    m_name->setFont(big);
+    m_number->setFont(big);
+    m_slot = caption(QStringLiteral("SS_Lab"), QString(), this);
+    m_slot->setFont(big);
+    m_team = caption(QStringLiteral("ATTACK_Lab"), QStringLiteral("攻擊隊名"), this);
+    m_position = new ConsoleBox(QStringLiteral("CaptureS_txt"), this);
+    m_position->setMaximumWidth(60);
+
+    auto* who = new QHBoxLayout;
+    who->addWidget(m_slot);
+    who->addWidget(m_number);
+    who->addWidget(m_name, 1);
+    who->addWidget(m_position);
+    who->addWidget(m_team);
+    grid->addLayout(who, 0, 0, 1, 8);
+
+    const QStringList headers{QStringLiteral("打數"), QStringLiteral("安打"),
+                              QStringLiteral("全壘打"), QStringLiteral("打點"),
+                              QStringLiteral("打擊率")};
+    for (int i = 0; i < headers.size(); ++i)
+        grid->addWidget(caption(indexed("Label24", i), headers[i], this), 1, i);
+    m_atBats = new ConsoleBox(QStringLiteral("StrikeS_txt"), this);
+    m_hits = new ConsoleBox(QStringLiteral("SaveS_txt"), this);
+    m_homeRuns = new ConsoleBox(QStringLiteral("HomeS_txt"), this);
+    m_rbis = new ConsoleBox(QStringLiteral("PointS_txt"), this);
+    m_average = new ConsoleBox(QStringLiteral("AvgS_txt"), this);
+    m_average->setText(QStringLiteral(".000"));
+    const QList<ConsoleBox*> counters{m_atBats, m_hits, m_homeRuns, m_rbis, m_average};
+    for (int i = 0; i < counters.size(); ++i) {
+        counters[i]->setAlignment(Qt::AlignCenter);
+        grid->addWidget(counters[i], 2, i);
+    }
+
+    m_cumulative = new ClickLabel(QStringLiteral("AvgS_Lab"), QStringLiteral(".000"), this);
+    m_cumulative->setToolTip(QStringLiteral("累計打擊率,按兩下修改"));
+    m_cumulative->setFont(big);
+    m_seasonLine = caption(QStringLiteral("Label6"), QStringLiteral("123/123"), this);
+    grid->addWidget(m_cumulative, 1, 5, 2, 1);
+    grid->addWidget(m_seasonLine, 1, 6, 2, 2);
+
+    auto* results = new QHBoxLayout;
+    for (int i = 1; i <= 8; ++i) {
+        auto* box = new ConsoleBox(indexed("TimesS_txt", i), this);
+        box->setAlignment(Qt::AlignCenter);
+        box->setMinimumWidth(44);
+        m_results[i - 1] = box;
+        results->addWidget(box);
+    }
+    grid->addLayout(results, 3, 0, 1, 8);
+
+    auto* special = caption(indexed("Label4", 1), QStringLiteral("特殊紀錄"), this);
+    auto* specialCombo = new QComboBox(this);
+    specialCombo->setObjectName(QStringLiteral("SpecS_Combo"));
+    specialCombo->setEditable(true);
+    m_substitutes = new ChooserCombo(QStringLiteral("BackupS_Combo"), this);
+    m_substitutes->setMinimumWidth(140);
+    m_substitutes->hide();
+    m_next = new QPushButton(QStringLiteral("下一棒"), this);
+    m_next->setObjectName(QStringLiteral("Command4"));
+    m_next->setMinimumHeight(34);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(special);
+    bottom->addWidget(specialCombo, 1);
+    bottom->addWidget(m_substitutes, 1);
+    bottom->addStretch();
+    bottom->addWidget(m_next);
+    grid->addLayout(bottom, 4, 0, 1, 8);
+
+    m_information = new QListWidget(this);
+    m_information->setObjectName(QStringLiteral("List2"));
+    m_information->setMaximumWidth(150);
+    grid->addWidget(m_information, 0, 8, 5, 1);
+
+    m_editor = new ConsoleBox(QStringLiteral("Text2"), this);
+    m_editor->hide();
+
+    connect(m_atBats, &QLineEdit::textChanged, this, &BatterPanel::countsChanged);
+    connect(m_hits, &QLineEdit::textChanged, this, &BatterPanel::countsChanged);
+    connect(m_name, &ClickLabel::pressed, this, [this] { NameS_Lab_Click(); });
+    connect(m_substitutes, &ChooserCombo::keyPressed, this, [this](int key) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            BackupS_Combo_Enter();
+    });
+    connect(m_cumulative, &ClickLabel::doubleClicked, this, &BatterPanel::AvgS_Lab_DblClick);
+    connect(m_editor, &ConsoleBox::enterPressed, this, &BatterPanel::Text2_Enter);
+    connect(m_editor, &ConsoleBox::focusLost, m_editor, &QWidget::hide);
+}
+
+QString BatterPanel::teamName() const
+{
+    return m_team->text();
+}
+
+bool BatterPanel::loadSlot(const QString& slot)
+{
+    const auto row = batterOfSlot(m_db, m_state.half, slot.toInt());
+    if (!row) {
+        emit notice(
+            QStringLiteral("第%1棒在%2沒有資料").arg(slot, halfTables(m_state.half).batting));
+        return false;
+    }
+    auto put = [&](auto* control, const char* column) {
+        if (row->has(QString::fromUtf8(column)))
+            control->setText(row->value(QString::fromUtf8(column)));
+    };
+    put(m_number, "背號");
+    put(m_name, "姓名");
+    put(m_slot, "棒次");
+    put(m_position, "守位");
+    put(m_team, "隊名");
+    put(m_atBats, "打數");
+    put(m_hits, "安打");
+    put(m_homeRuns, "全壘打");
+    put(m_rbis, "打點");
+    for (int i = 1; i <= 8; ++i)
+        if (row->has(QString::number(i)))
+            m_results[i - 1]->setText(row->value(QString::number(i)));
+    return true;
+}
+
+void BatterPanel::setSeasonTotals(const std::optional<db::Row>& season)
+{
+    if (!season)
+        return;
+    m_state.seasonAtBats = season->value(QStringLiteral("打數"));
+    m_state.seasonHits = season->value(QStringLiteral("安打"));
+    m_state.seasonHomeRuns = qint16(number(season->value(QStringLiteral("全壘打"))));
+    m_state.seasonRbis = season->value(QStringLiteral("打點"));
+}
+
+void BatterPanel::fillInformation(const std::optional<db::Row>& season)
+{
+    m_information->clear();
+    if (!season)
+        return;
+    const QList<std::pair<QString, QString>> lines{
+        {QStringLiteral("隊名="), QStringLiteral("隊名")},
+        {QStringLiteral("姓名="), QStringLiteral("姓名")},
+        {QStringLiteral("背號="), QStringLiteral("背號")},
+        {QStringLiteral("棒次="), QStringLiteral("棒次")},
+        {QStringLiteral("打數="), QStringLiteral("打數")},
+        {QStringLiteral("安打="), QStringLiteral("安打")},
+        {QStringLiteral("全壘="), QStringLiteral("全壘打")},
+        {QStringLiteral("打點="), QStringLiteral("打點")}};
+    for (const auto& [prefix, column] : lines)
+        if (season->has(column))
+            m_information->addItem(prefix + season->value(column));
+}
+
+void BatterPanel::enableResultBoxes()
+{
+    bool open = true;
+    for (ConsoleBox* box : m_results) {
+        box->setEnabled(open);
+        if (open && (box->text().isEmpty() || game::isBlank(box->text())))
+            open = false;
+    }
+}
+
+void BatterPanel::loadNextBatter()
+{
+    const ConsoleDatabase::Action action(m_db);
+    m_state.battingPosition = qint16(m_state.battingPosition + 1);
+    if (m_state.battingPosition == 10)
+        m_state.battingPosition = 1;
+    loadSlot(QString::number(m_state.battingPosition));
+    const auto season = seasonBatter(m_db, m_number->text(), m_team->text());
+    setSeasonTotals(season);
+    fillInformation(season);
+    enableResultBoxes();
+    setSeasonLine();
+}
+
+void BatterPanel::setSeasonLine()
+{
+    m_seasonLine->setText(QStringLiteral("累計=打數:") + m_state.seasonAtBats +
+                          QStringLiteral("/安打:") + m_state.seasonHits);
+    // A newly loaded batter: both averages from his season line.
+    if (number(m_atBats->text()) == 0 && number(m_state.seasonAtBats) == 0)
+        m_average->setText(kNoAverage);
+    // A batter with no at-bats at all, season or today, starts at .000; one
+    // who batted earlier today shows his figure of today.
+    const QString cumulative = cumulativeAverage();
+    m_cumulative->setText(cumulative.isEmpty() ? QStringLiteral(".000") : cumulative);
+}
+
+QString BatterPanel::cumulativeAverage() const
+{
+    return game::cumulativeAverageText(number(m_state.seasonAtBats), number(m_state.seasonHits),
+                                       number(m_atBats->text()), number(m_hits->text()));
+}
+
+void BatterPanel::countsChanged()
+{
+    const double atBats = number(m_atBats->text());
+    m_average->setText(game::dayAverageText(atBats, number(m_hits->text())));
+    // With no at-bats at all the shown figure (perhaps corrected by hand) stays.
+    if (const QString cumulative = cumulativeAverage(); !cumulative.isEmpty())
+        m_cumulative->setText(cumulative);
+}
+
+BatterLine BatterPanel::line() const
+{
+    BatterLine l{m_atBats->text(), m_hits->text(),    m_homeRuns->text(),
+                 m_rbis->text(),   m_average->text(), {}};
+    for (int i = 0; i < 8; ++i)
+        l.results[i] = m_results[i]->text();
+    return l;
+}
+
+void BatterPanel::saveBatterStats()
+{
+    m_db.store(console::saveBatterStats(m_state.half, m_state.battingPosition, line()));
+}
+
+void BatterPanel::NameS_Lab_Click()
+{
+    m_substitutes->clear();
+    m_substitutes->addItems(substitutes(m_db, m_name->text(), m_team->text()));
+    if (m_substitutes->count() > 0)
+        m_substitutes->setCurrentIndex(0);
+    m_substitutes->show();
+    m_substitutes->setFocus();
+}
+
+void BatterPanel::BackupS_Combo_Enter()
+{
+    // "number:name" as chosen; a text typed without a colon is a name.
+    const QString text = m_substitutes->currentText().trimmed();
+    const QStringList parts = text.split(u':');
+    const QString number = parts.size() > 1 ? parts[0].trimmed() : QString();
+    const QString name = (parts.size() > 1 ? parts[1] : parts[0]).trimmed();
+    if (name.isEmpty())
+        return;
+    const ConsoleDatabase::Action action(m_db);
+    const auto player = batterOfTeam(m_db, m_team->text(), number, name);
+    if (!player) {
+        emit message(QStringLiteral("「%1」不在%2的打擊名單中,無法換人").arg(text, m_team->text()),
+                     QStringLiteral("錯誤提示"));
+        return;
+    }
+    m_db.store(substitute(m_state.half, m_slot->text(), *player, m_clock.now()));
+    loadSlot(m_slot->text());
+    setSeasonTotals(seasonBatterTotals(m_db, *player));
+    enableResultBoxes();
+    setSeasonLine();
+    m_substitutes->hide();
+    emit substituted();
+}
+
+void BatterPanel::AvgS_Lab_DblClick()
+{
+    m_editor->setText(m_cumulative->text());
+    const QPoint at = m_cumulative->mapTo(this, QPoint(0, 16));
+    m_editor->setGeometry(at.x(), at.y(), qMax(80, m_cumulative->width()),
+                          m_editor->sizeHint().height());
+    m_editor->show();
+    m_editor->raise();
+    m_editor->setFocus();
+    m_editor->selectAll();
+}
+
+void BatterPanel::Text2_Enter()
+{
+    m_cumulative->setText(game::formatTyped(m_editor->text(), u"#.000"));
+    m_editor->hide();
+}
+
+} // namespace hp::console

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ConsoleState.h"
+#include "ConsoleStatements.h"
+
+#include <QGroupBox>
+#include <array>
+
+namespace hp::app {
+class Clock;
+}
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace hp::console {
+
+class ClickLabel;
+class ConsoleBox;
+class ChooserCombo;
+
+// The frame 打者: the current batter of the team at bat, his line of the day,
+// both averages, the substitute chooser and the next-batter button.
+class BatterPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    BatterPanel(ConsoleState& state, ConsoleDatabase& db, const app::Clock& clock,
+                QWidget* parent = nullptr);
+
+    // Command4: the next slot of the batting order (9 wraps to 1) and its batter.
+    void loadNextBatter();
+    // The panel as SaveBatterStats stores it.
+    BatterLine line() const;
+    void saveBatterStats();
+
+    QPushButton* nextButton() const { return m_next; }
+    ConsoleBox* resultBox(int i) const { return m_results[i - 1]; }
+    QString teamName() const;
+
+signals:
+    // A substitution was made (the in-game graphic of the batter follows).
+    void substituted();
+    // Something the operator should know: a refusal or a missing row.
+    void notice(const QString& text);
+    // A message box for the operator (text, title).
+    void message(const QString& text, const QString& title);
+
+private:
+    void build();
+    bool loadSlot(const QString& slot);
+    void setSeasonTotals(const std::optional<db::Row>& season);
+    void fillInformation(const std::optional<db::Row>& season);
+    void enableResultBoxes();
+    void setSeasonLine();
+    void countsChanged();
+    void NameS_Lab_Click();
+    void BackupS_Combo_Enter();
+    void AvgS_Lab_DblClick();
+    void Text2_Enter();
+    QString cumulativeAverage() const;
+
+    ConsoleState& m_state;
+    ConsoleDatabase& m_db;
+    const app::Clock& m_clock;
+    QLabel* m_number;
+    ClickLabel* m_name;
+    QLabel* m_slot;
+    QLabel* m_team;
+    ConsoleBox* m_position;
+    ConsoleBox* m_atBats;
+    ConsoleBox* m_hits;
+    ConsoleBox* m_homeRuns;
+    ConsoleBox* m_rbis;
+    ConsoleBox* m_average;
+    std::array<ConsoleBox*, 8> m_results{};
+    ClickLabel* m_cumulative;
+    QLabel* m_seasonLine;
+    ChooserCombo* m_substitutes;
+    ConsoleBox* m_editor;
+    QListWidget* m_information;
+    QPushButton* m_next;
+};
+
+} // namespace hp::console

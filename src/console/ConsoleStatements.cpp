@@ -1,0 +1,239 @@
+#include "ConsoleStatements.h"
+
+#include "Schema.h"
+
+namespace hp::console {
+
+namespace {
+
+const QString kBlank = QStringLiteral("\u3000");
+
+QString quoted(int digit)
+{
+    return u'"' + QString::number(digit) + u'"';
+}
+
+QStringList entries(const Result<db::Rows>& rows)
+{
+    QStringList out;
+    if (!rows)
+        return out;
+    for (const db::Row& r : *rows)
+        out << r.value(QStringLiteral("背號")) + u':' + r.value(QStringLiteral("姓名"));
+    return out;
+}
+
+// A player of the team by name, and by uniform number when one is given.
+std::optional<RosterPlayer> playerOfTeam(ConsoleDatabase& db, const QString& table,
+                                         const QString& team, const QString& number,
+                                         const QString& name)
+{
+    QString sql = QStringLiteral("SELECT 背號,姓名,隊名 FROM ") + table +
+                  QStringLiteral(" WHERE 隊名=? AND 姓名=?");
+    QVariantList values{team, name};
+    if (!number.isEmpty()) {
+        sql += QStringLiteral(" AND 背號=?");
+        values << number;
+    }
+    const auto row = db.firstRow(sql + QStringLiteral(" ORDER BY 背號"), values);
+    if (!row)
+        return std::nullopt;
+    return RosterPlayer{row->value(QStringLiteral("背號")), row->value(QStringLiteral("姓名")),
+                        row->value(QStringLiteral("隊名"))};
+}
+
+const QString kBattingColumns = QStringLiteral(
+    "棒次,隊名,背號,姓名,守位,打數,安打,全壘打,打點,打擊率,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\","
+    "\"7\",\"8\"");
+const QString kPitchingColumns =
+    QStringLiteral("背號,姓名,隊名,局數,好球,壞球,被安打,被全壘打,奪三振,四死球,失分,自責分");
+
+} // namespace
+
+HalfTables halfTables(bool half)
+{
+    if (half)
+        return {QStringLiteral("SL今日成績"), QStringLiteral("PF今日成績"), QStringLiteral("後攻")};
+    return {QStringLiteral("SF今日成績"), QStringLiteral("PL今日成績"), QStringLiteral("先攻")};
+}
+
+std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position)
+{
+    return db.firstRow(QStringLiteral("SELECT * FROM ") + halfTables(half).batting +
+                           QStringLiteral(" WHERE 棒次=?"),
+                       {QString::number(position)});
+}
+
+std::optional<db::Row> seasonBatter(ConsoleDatabase& db, const QString& number, const QString& team)
+{
+    return db.firstRow(QStringLiteral("SELECT * FROM 打擊整隊表年度 WHERE 背號=? AND 隊名=?"),
+                       {number, team});
+}
+
+std::optional<db::Row> seasonBatterTotals(ConsoleDatabase& db, const RosterPlayer& player)
+{
+    return db.firstRow(QStringLiteral("SELECT 打數,安打,打點,全壘打 FROM 打擊整隊表年度 "
+                                      "WHERE 姓名=? AND 隊名=? AND 背號=?"),
+                       {player.name, player.team, player.number});
+}
+
+QStringList substitutes(ConsoleDatabase& db, const QString& shownName, const QString& team)
+{
+    return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 打擊整隊表年度 "
+                                           "WHERE 姓名<>? AND 隊名=? ORDER BY 背號"),
+                            {shownName, team}));
+}
+
+std::optional<RosterPlayer> batterOfTeam(ConsoleDatabase& db, const QString& team,
+                                         const QString& number, const QString& name)
+{
+    return playerOfTeam(db, QStringLiteral("打擊整隊表年度"), team, number, name);
+}
+
+std::optional<db::Row> fieldingPitcher(ConsoleDatabase& db, bool half)
+{
+    return db.firstRow(QStringLiteral("SELECT * FROM ") + halfTables(half).pitching +
+                       QStringLiteral(" LIMIT 1"));
+}
+
+std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
+                                     const QString& team)
+{
+    return db.firstRow(QStringLiteral("SELECT * FROM 投手整隊表年度 WHERE 背號=? AND 隊名=?"),
+                       {number, team});
+}
+
+QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current)
+{
+    return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 投手整隊表年度 "
+                                           "WHERE 隊名=? AND 姓名<>? ORDER BY 背號"),
+                            {team, current}));
+}
+
+std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,
+                                          const QString& number, const QString& name)
+{
+    return playerOfTeam(db, QStringLiteral("投手整隊表年度"), team, number, name);
+}
+
+Result<db::Rows> lineScoreRows(ConsoleDatabase& db)
+{
+    return db.query(QStringLiteral("SELECT * FROM RHE ORDER BY Half ASC"));
+}
+
+Statement saveBatterStats(bool half, int position, const BatterLine& line)
+{
+    QString sql = QStringLiteral("UPDATE ") + halfTables(half).batting +
+                  QStringLiteral(" SET 打數=?,安打=?,全壘打=?,打點=?,打擊率=?");
+    QVariantList values{line.atBats, line.hits, line.homeRuns, line.rbis, line.average};
+    for (int i = 1; i <= 8; ++i) {
+        sql += u',' + quoted(i) + QStringLiteral("=?");
+        values << line.results[i - 1];
+    }
+    values << QString::number(position);
+    return {sql + QStringLiteral(" WHERE 棒次=?"), values};
+}
+
+Statement savePitcherStats(bool half, const PitcherLine& line)
+{
+    return {QStringLiteral("UPDATE ") + halfTables(half).pitching +
+                QStringLiteral(" SET 背號=?,姓名=?,局數=?,好球=?,壞球=?,被安打=?,被全壘打=?,"
+                               "奪三振=?,四死球=?,失分=?,自責分=?"),
+            {line.number, line.name, line.thirds, line.strikes, line.balls, line.hitsAllowed,
+             line.homeRunsAllowed, line.strikeouts, line.walks, line.runs, line.earnedRuns}};
+}
+
+Statements substitute(bool half, const QString& slot, const RosterPlayer& player,
+                      const QDateTime& at)
+{
+    const HalfTables t = halfTables(half);
+    QString sql = QStringLiteral("UPDATE ") + t.batting +
+                  QStringLiteral(" SET 背號=?,姓名=?,隊名=?,打數='0',安打='0',全壘打='0',"
+                                 "打點='0',打擊率='0.000'");
+    for (int i = 1; i <= 8; ++i)
+        sql += u',' + quoted(i) + QStringLiteral("=?");
+    QVariantList values{player.number, player.name, player.team};
+    for (int i = 1; i <= 8; ++i)
+        values << kBlank;
+    values << slot;
+    return {{QStringLiteral("INSERT INTO 退場打者今日 (先後攻,") + kBattingColumns +
+                 QStringLiteral(",退場時間) SELECT ?,") + kBattingColumns +
+                 QStringLiteral(",? FROM ") + t.batting + QStringLiteral(" WHERE 棒次=?"),
+             {t.side, at.toString(Qt::ISODate), slot}},
+            {sql + QStringLiteral(" WHERE 棒次=?"), values}};
+}
+
+Statements changePitcher(bool half, const RosterPlayer& player, const QDateTime& at)
+{
+    const HalfTables t = halfTables(half);
+    // The fielding team is the one not at bat.
+    const QString side = halfTables(!half).side;
+    return {{QStringLiteral("INSERT INTO 退場投手今日 (先後攻,") + kPitchingColumns +
+                 QStringLiteral(",退場時間) SELECT ?,") + kPitchingColumns +
+                 QStringLiteral(",? FROM ") + t.pitching,
+             {side, at.toString(Qt::ISODate)}},
+            {QStringLiteral("DELETE FROM ") + t.pitching, {}},
+            {QStringLiteral("INSERT INTO ") + t.pitching +
+                 QStringLiteral(" (背號,姓名,隊名) VALUES (?,?,?)"),
+             {player.number, player.name, player.team}}};
+}
+
+Statement saveSboState(const SboState& s)
+{
+    auto base = [&](int i) { return s.bases[i] ? QStringLiteral("◆") : kBlank; };
+    return {QStringLiteral("UPDATE SBO表 SET Item1=?,Item2=?,S=?,B=?,O=?,Base1=?,Base2=?,"
+                           "Base3=?,R1=?,R2=?"),
+            {s.item1, s.item2, s.strikes, s.balls, s.outs, base(0), base(1), base(2), s.runs1,
+             s.runs2}};
+}
+
+Statements saveLineScore(const LineScoreRow& first, const LineScoreRow& second)
+{
+    auto row = [](const LineScoreRow& r, const QString& half) {
+        QString sql = QStringLiteral("UPDATE RHE SET ");
+        QVariantList values;
+        for (int i = 1; i <= 12; ++i) {
+            sql += QStringLiteral("Round%1=?,").arg(i);
+            values << r.cells[i - 1];
+        }
+        sql += QStringLiteral("CG_RHE=?,R=?,H=?,E=? WHERE Half=?");
+        values << kBlank << r.runs << r.hits << r.errors << half;
+        return Statement{sql, values};
+    };
+    return {row(first, QStringLiteral("B")), row(second, QStringLiteral("T"))};
+}
+
+NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition)
+{
+    // The team not at bat: the first-batting team while the second bats.
+    const QString table = half ? QStringLiteral("SF今日成績") : QStringLiteral("SL今日成績");
+    NextThree out;
+    out.statements << Statement{QStringLiteral("DELETE FROM 下三棒"), {}};
+    int k = lastPosition;
+    for (int n = 0; n < 3; ++n) {
+        k = k + 1 == 10 ? 1 : k + 1;
+        const auto row = db.firstRow(QStringLiteral("SELECT 棒次,姓名,安打,打數,隊名 FROM ") +
+                                         table + QStringLiteral(" WHERE 棒次=?"),
+                                     {QString::number(k)});
+        if (!row) {
+            out.missing << k;
+            continue;
+        }
+        out.statements << Statement{
+            QStringLiteral("INSERT INTO 下三棒 (棒次,姓名,安打,打數,隊名) VALUES (?,?,?,?,?)"),
+            {QString::number(k), row->value(QStringLiteral("姓名")),
+             row->value(QStringLiteral("安打")), row->value(QStringLiteral("打數")),
+             row->value(QStringLiteral("隊名"))}};
+    }
+    return out;
+}
+
+Statements preparation(db::ConnectionSettings::Engine engine)
+{
+    Statements out;
+    for (const QString& sql : db::archiveTableStatements(engine))
+        out << Statement{sql, {}};
+    return out;
+}
+
+} // namespace hp::console

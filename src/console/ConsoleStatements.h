@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ConsoleDatabase.h"
+
+#include <QDateTime>
+#include <array>
+
+// What the console reads from and writes to the game database. Statement
+// builders are pure: values in, statements out.
+namespace hp::console {
+
+// The tables of one half-inning, chosen by the Half flag: false while the team
+// that bats first is at bat.
+struct HalfTables {
+    QString batting;  // today's batting table of the team at bat
+    QString pitching; // today's pitching table of the fielding team
+    QString side;     // "先攻" or "後攻": the team at bat
+};
+HalfTables halfTables(bool half);
+
+// The batter panel as stored in a today row.
+struct BatterLine {
+    QString atBats, hits, homeRuns, rbis, average;
+    std::array<QString, 8> results;
+};
+
+// The pitcher panel as stored in the pitching row.
+struct PitcherLine {
+    QString number, name, thirds, strikes, balls, hitsAllowed, homeRunsAllowed, strikeouts, walks,
+        runs, earnedRuns;
+};
+
+// One player of a season roster.
+struct RosterPlayer {
+    QString number, name, team;
+};
+
+// Loads.
+std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position);
+std::optional<db::Row> seasonBatter(ConsoleDatabase& db, const QString& number,
+                                    const QString& team);
+// Season totals of a batter who came in by substitution, within his team.
+std::optional<db::Row> seasonBatterTotals(ConsoleDatabase& db, const RosterPlayer& player);
+QStringList substitutes(ConsoleDatabase& db, const QString& shownName, const QString& team);
+std::optional<RosterPlayer> batterOfTeam(ConsoleDatabase& db, const QString& team,
+                                         const QString& number, const QString& name);
+std::optional<db::Row> fieldingPitcher(ConsoleDatabase& db, bool half);
+std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
+                                     const QString& team);
+QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current);
+std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,
+                                          const QString& number, const QString& name);
+Result<db::Rows> lineScoreRows(ConsoleDatabase& db);
+
+// Stores.
+Statement saveBatterStats(bool half, int position, const BatterLine& line);
+Statement savePitcherStats(bool half, const PitcherLine& line);
+// The slot's outgoing line goes to the archive, then the slot starts afresh
+// for the player who came in.
+Statements substitute(bool half, const QString& slot, const RosterPlayer& player,
+                      const QDateTime& at);
+// The outgoing pitcher's line goes to the archive; the new pitcher's row
+// replaces it.
+Statements changePitcher(bool half, const RosterPlayer& player, const QDateTime& at);
+
+struct SboState {
+    QString item1, item2, strikes, balls, outs;
+    std::array<bool, 3> bases{};
+    QString runs1, runs2;
+};
+Statement saveSboState(const SboState& state);
+
+// One row of the line score: the twelve cells and R, H, E.
+struct LineScoreRow {
+    std::array<QString, 12> cells;
+    QString runs, hits, errors;
+};
+Statements saveLineScore(const LineScoreRow& first, const LineScoreRow& second);
+
+// 下三棒: the three batters after `lastPosition` of the team not at bat.
+// Positions without a today row are skipped and named in `missing`.
+struct NextThree {
+    Statements statements;
+    QList<int> missing;
+};
+NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition);
+
+// Tables an older database may lack (the archives of the day).
+Statements preparation(db::ConnectionSettings::Engine engine);
+
+} // namespace hp::console

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ConsoleState.h"
+#include "ConsoleStatements.h"
+
+#include <QGroupBox>
+
+class QLabel;
+class QListWidget;
+
+namespace hp::app {
+class Clock;
+}
+
+namespace hp::console {
+
+class ClickLabel;
+class ConsoleBox;
+class ChooserCombo;
+
+// The frame 投手: the pitcher of the fielding team, his line of the day, both
+// earned run averages, his season line, the steppers and the pitcher change.
+class PitcherPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    enum class Counter {
+        Thirds,
+        Strikes,
+        Balls,
+        Pitches,
+        HitsAllowed,
+        HomeRunsAllowed,
+        Strikeouts,
+        Walks,
+        Runs,
+        EarnedRuns
+    };
+
+    PitcherPanel(ConsoleState& state, ConsoleDatabase& db, const app::Clock& clock,
+                 QWidget* parent = nullptr);
+
+    void LoadPitcherPanel();
+    void SavePitcherStats();
+    PitcherLine line() const;
+
+    // The counter's value plus delta, never below 0.
+    void add(Counter counter, int delta);
+    double value(Counter counter) const;
+    // The tool-tip of the outs recorded: the innings pitched.
+    void showInningsTip();
+
+signals:
+    void notice(const QString& text);
+    void message(const QString& text, const QString& title);
+
+private:
+    void build();
+    ConsoleBox* box(Counter counter) const;
+    void recomputeAverages();
+    void recomputePitchCount();
+    void step(ConsoleBox* box, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void NameP_Lab_DblClick();
+    void BackupP_Combo_GotFocus();
+    void BackupP_Combo_KeyPress(int key);
+    void EraP_DblClick();
+    void Text1_Enter();
+
+    ConsoleState& m_state;
+    ConsoleDatabase& m_db;
+    const app::Clock& m_clock;
+    double m_seasonThirds = 0;
+    qint16 m_seasonEarnedRuns = 0;
+    QLabel* m_number;
+    ClickLabel* m_name;
+    QLabel* m_team;
+    QList<ConsoleBox*> m_counters; // in Counter order
+    QLabel* m_era;
+    ClickLabel* m_cumulativeEra;
+    QLabel* m_season;
+    QListWidget* m_seasonList;
+    ChooserCombo* m_relievers;
+    ConsoleBox* m_editor;
+};
+
+} // namespace hp::console
