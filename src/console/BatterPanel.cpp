@@ -63,9 +63,13 @@ void BatterPanel::build()
     m_position->setMaximumWidth(60);
 
     auto* who = new QHBoxLayout;
+    who->addWidget(new QLabel(QStringLiteral("棒次"), this));
     who->addWidget(m_slot);
+    who->addSpacing(12);
+    who->addWidget(new QLabel(QStringLiteral("背號"), this));
     who->addWidget(m_number);
     who->addWidget(m_name, 1);
+    who->addWidget(new QLabel(QStringLiteral("守位"), this));
     who->addWidget(m_position);
     who->addWidget(m_team);
     grid->addLayout(who, 0, 0, 1, 8);
@@ -95,6 +99,7 @@ void BatterPanel::build()
     grid->addWidget(m_seasonLine, 1, 6, 2, 2);
 
     auto* results = new QHBoxLayout;
+    results->addWidget(new QLabel(QStringLiteral("打席"), this));
     for (int i = 1; i <= 8; ++i) {
         auto* box = new ConsoleBox(indexed("TimesS_txt", i), this);
         box->setAlignment(Qt::AlignCenter);
@@ -124,8 +129,10 @@ void BatterPanel::build()
 
     m_information = new QListWidget(this);
     m_information->setObjectName(QStringLiteral("List2"));
-    m_information->setMaximumWidth(150);
-    grid->addWidget(m_information, 0, 8, 5, 1);
+    m_information->setFixedWidth(185);
+    grid->addWidget(m_information, 0, 8, 6, 1);
+    // Extra height goes below the controls, not between them.
+    grid->setRowStretch(5, 1);
 
     m_editor = new ConsoleBox(QStringLiteral("Text2"), this);
     m_editor->hide();

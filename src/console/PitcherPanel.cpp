@@ -109,8 +109,9 @@ void PitcherPanel::build()
 
     m_seasonList = new QListWidget(this);
     m_seasonList->setObjectName(QStringLiteral("List1"));
-    m_seasonList->setMaximumWidth(130);
-    grid->addWidget(m_seasonList, 0, 6, 8, 1);
+    m_seasonList->setFixedWidth(150);
+    grid->addWidget(m_seasonList, 0, 6, 9, 1);
+    grid->setRowStretch(8, 1);
 
     m_editor = new ConsoleBox(QStringLiteral("Text1"), this);
     m_editor->hide();
