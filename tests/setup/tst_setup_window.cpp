@@ -446,6 +446,50 @@ private slots:
         QVERIFY(!f.h.get(M, QStringLiteral("Frame3"))[QStringLiteral("visible")].toBool());
     }
 
+    void statusPanelNeverShowsThePassword_data() { test::TestDatabase::addEngineRows(); }
+    void statusPanelNeverShowsThePassword()
+    {
+        QFETCH(QString, engine);
+        test::TestDatabase tdb(engine, test::TestDatabase::Content::Demo);
+        QVERIFY(tdb.ok());
+        const auto s = db::parseConnectionString(tdb.connectionString()).value();
+        const QString secret = QStringLiteral("geheim=42");
+        QString shown;
+        QStringList orders;
+        if (s.engine == db::ConnectionSettings::Engine::SQLite) {
+            shown = s.file;
+            const QString file = QStringLiteral("Data Source=") + s.file;
+            orders << QStringLiteral("Provider=SQLite;Password=\"%1\";%2").arg(secret, file)
+                   << QStringLiteral("Provider=SQLite;%2;Password=\"%1\"").arg(secret, file);
+        } else {
+            // The test server trusts loopback: the password is never asked for.
+            shown = s.database;
+            const QString head = QStringLiteral("Provider=PostgreSQL;Host=%1;Port=%2;User ID=%3")
+                                     .arg(s.host)
+                                     .arg(s.port)
+                                     .arg(s.user);
+            const QString pw = QStringLiteral("Password=\"%1\"").arg(secret);
+            const QString database = QStringLiteral("Database=") + s.database;
+            orders << head + u';' + pw + u';' + database << head + u';' + database + u';' + pw
+                   << pw + u';' + head + u';' + database +
+                          QStringLiteral(";Persist Security Info=False")
+                   << head + u';' + pw + u';' + database +
+                          QStringLiteral(";Persist Security Info=False");
+        }
+        for (const QString& connection : orders) {
+            test::RemoteHarness h;
+            h.settings.store.set(QStringLiteral("ODBC"), connection);
+            h.navigator.showStart();
+            h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+            QVERIFY2(h.messages().isEmpty(), qPrintable(connection));
+            QCOMPARE(items(h, QStringLiteral("List1")).size(), 4);
+            const QString panel = h.panels(M).first();
+            QVERIFY2(!panel.contains(QStringLiteral("geheim")), qPrintable(panel));
+            QCOMPARE(panel, shown);
+            db::Database::closePool();
+        }
+    }
+
     void databaseFailureIsReportedAndTheWindowStaysUsable()
     {
         test::RemoteHarness h;
