@@ -1,3 +1,4 @@
+#include "DemoSeason.h"
 #include "RemoteHarness.h"
 #include "TestDatabase.h"
 
@@ -488,6 +489,99 @@ private slots:
             QCOMPARE(panel, shown);
             db::Database::closePool();
         }
+    }
+
+    void rosterLookupsStayWithinTheTeam_data() { test::TestDatabase::addEngineRows(); }
+    void rosterLookupsStayWithinTheTeam()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine, false);
+        QVERIFY(f.tdb.ok());
+        const QStringList teams = db::demoTeams();
+        const QString first = teams[0], second = teams[1], other = teams[2];
+        {
+            // Namesakes entered before the players of the day, so that a lookup
+            // by name alone meets them first: a pitcher of the first team named
+            // like the second team's starter, and the first team's new batter
+            // with a namesake in the second team and one in his own team.
+            auto d = f.db();
+            const QString pitchers =
+                QStringLiteral("Insert into 投手整隊表年度 (隊名,背號,姓名,打習) Values (?,?,?,?)");
+            const QString batters =
+                QStringLiteral("Insert into 打擊整隊表年度 (隊名,背號,姓名,打習) Values (?,?,?,?)");
+            const QString lefty = QStringLiteral("左投"), righty = QStringLiteral("右打");
+            const QString starter = QStringLiteral("蘇育誠"), batter = QStringLiteral("林同名");
+            QVERIFY(d->exec(pitchers, {first, QStringLiteral("98"), starter, lefty}));
+            QVERIFY(d->exec(pitchers, {other, QStringLiteral("00"), starter, lefty}));
+            QVERIFY(d->exec(pitchers, {second, QStringLiteral("00"), starter, lefty}));
+            QVERIFY(d->exec(batters, {other, QStringLiteral("00"), batter, righty}));
+            QVERIFY(d->exec(batters, {second, QStringLiteral("00"), batter, righty}));
+            QVERIFY(d->exec(batters, {first, QStringLiteral("99"), batter, righty}));
+            QVERIFY(d->exec(batters, {first, QStringLiteral("00"), batter, righty}));
+        }
+        f.open();
+        const QStringList list1 = items(f.h, QStringLiteral("List1"));
+        f.chooseTeams(int(list1.indexOf(first)),
+                      int(list1.indexOf(second)) - (list1.indexOf(second) > list1.indexOf(first)));
+        QCOMPARE(f.h.get(M, QStringLiteral("Text2"))[QStringLiteral("text")].toString(), second);
+        QCOMPARE(f.h.get(M, QStringLiteral("Combo1(2)"))[QStringLiteral("text")].toString(),
+                 QStringLiteral("00:蘇育誠"));
+        f.fillOrders();
+        QCOMPARE(items(f.h, QStringLiteral("List3")).first(), QStringLiteral("00:林同名"));
+        QVERIFY(!items(f.h, QStringLiteral("List3")).contains(QStringLiteral("99:林同名")));
+        QCOMPARE(items(f.h, QStringLiteral("List6")).first(), QStringLiteral("00:林同名"));
+
+        f.click(QStringLiteral("Command13"));
+        QVERIFY(f.h.messages().isEmpty());
+        auto d = f.db();
+        auto rows = [&](const char* sql) { return d->query(QString::fromUtf8(sql)).value(); };
+        QCOMPARE(rows("Select * From 打者壘上狀態今日").size(), 72);
+        QCOMPARE(rows("Select * From 投手對打者今日").size(), 18);
+        QCOMPARE(rows("Select * From 打者對左右投今日").size(), 18);
+        QCOMPARE(rows("Select * From 投手對左右打今日").size(), 2);
+        for (const db::Row& r : rows("Select 隊名,紀錄 From 打者壘上狀態今日"))
+            QCOMPARE(r.value(QStringLiteral("隊名")),
+                     r.value(QStringLiteral("紀錄")) == QStringLiteral("先攻今日") ? first
+                                                                                   : second);
+        const QList<std::pair<const char*, QString>> today{{"Select * From 先攻打者今日", first},
+                                                           {"Select * From 後攻打者今日", second}};
+        for (const auto& [sql, team] : today) {
+            const db::Rows lineup = rows(sql);
+            QCOMPARE(lineup.size(), 9);
+            QStringList battingSlots;
+            for (const db::Row& r : lineup) {
+                QCOMPARE(r.value(QStringLiteral("隊名")), team);
+                battingSlots << r.value(QStringLiteral("棒次"));
+                if (r.value(QStringLiteral("姓名")) == QStringLiteral("林同名"))
+                    QCOMPARE(r.value(QStringLiteral("背號")) + r.value(QStringLiteral("棒次")),
+                             QStringLiteral("001"));
+            }
+            battingSlots.sort();
+            QCOMPARE(battingSlots.join(u','), QStringLiteral("1,2,3,4,5,6,7,8,9"));
+        }
+        const db::Rows starter = rows("Select * From 後攻投手今日");
+        QCOMPARE(starter.size(), 1);
+        QCOMPARE(starter[0].value(QStringLiteral("隊名")), second);
+        QCOMPARE(starter[0].value(QStringLiteral("自責分率")), QStringLiteral("0.00"));
+        QCOMPARE(rows("Select * From 先攻投手今日").size(), 1);
+        QCOMPARE(rows("Select * From 先攻投手今日")[0].value(QStringLiteral("隊名")), first);
+        d.reset();
+
+        f.open();
+        f.chooseTeams(int(list1.indexOf(first)),
+                      int(list1.indexOf(second)) - (list1.indexOf(second) > list1.indexOf(first)));
+        f.fillOrders();
+        f.click(QStringLiteral("GO"));
+        // What the console says on opening is its own; the set-up window says nothing.
+        QVERIFY(f.h.get(QStringLiteral("Baseball_Beat"),
+                        QStringLiteral("Baseball_Beat"))[QStringLiteral("visible")]
+                    .toBool());
+        d = f.db();
+        const db::Rows pl = rows("Select * From PL今日成績");
+        QCOMPARE(pl.size(), 1);
+        QCOMPARE(pl[0].value(QStringLiteral("隊名")) + u'/' + pl[0].value(QStringLiteral("背號")),
+                 second + QStringLiteral("/00"));
+        QCOMPARE(rows("Select * From PF今日成績")[0].value(QStringLiteral("隊名")), first);
     }
 
     void databaseFailureIsReportedAndTheWindowStaysUsable()
