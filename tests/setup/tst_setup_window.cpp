@@ -584,6 +584,121 @@ private slots:
         QCOMPARE(rows("Select * From PF今日成績")[0].value(QStringLiteral("隊名")), first);
     }
 
+    void settingsThatCannotBeWrittenAreReportedOnce_data() { test::TestDatabase::addEngineRows(); }
+    void settingsThatCannotBeWrittenAreReportedOnce()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(f.tdb.ok());
+        for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "FirstAttack"})
+            f.h.settings.store.set(QString::fromLatin1(key), QStringLiteral("4"));
+        f.chooseTeams(0, 1);
+        f.fillOrders();
+        f.h.messages();
+        f.h.settings.makeUnwritable();
+        const QString file = f.h.settings.store.fileName();
+        // Exactly one message for the action, and it names the settings file.
+        auto reportedOnce = [&] {
+            const QStringList messages = f.h.messages();
+            if (messages.size() == 1 && messages[0].contains(file))
+                return true;
+            qWarning() << messages;
+            return false;
+        };
+
+        // GO: nothing of the new game is kept, in the database or the settings,
+        // and the console does not open on a half-written game.
+        f.click(QStringLiteral("GO"));
+        QVERIFY2(reportedOnce(), "GO");
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(
+            f.h.get(QStringLiteral("Baseball_Beat"), QStringLiteral("Baseball_Beat")).isEmpty());
+        for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "FirstAttack"})
+            QCOMPARE(f.h.settings.store.get(QString::fromLatin1(key)), QStringLiteral("4"));
+        auto d = f.db();
+        QCOMPARE(d->query(QStringLiteral("Select * From SF今日成績"))->size(), 0);
+        QCOMPARE(d->query(QStringLiteral("Select * From SBO表"))->size(), 0);
+
+        // 比賽開始 likewise.
+        f.click(QStringLiteral("Command13"));
+        QVERIFY2(reportedOnce(), "Command13");
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QCOMPARE(f.h.settings.store.read(app::kCompanionAppName, app::kSection,
+                                         QStringLiteral("BaseRound"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QCOMPARE(d->query(QStringLiteral("Select * From 先攻打者今日"))->size(), 0);
+        d.reset();
+
+        // The image folder stays on screen, not stored.
+        f.click(QStringLiteral("Command14"));
+        f.act(QStringLiteral("Text3"), QStringLiteral("type"),
+              {{QStringLiteral("text"), QStringLiteral("/srv/圖檔/")}});
+        f.click(QStringLiteral("Command15"));
+        QVERIFY2(reportedOnce(), "Command15");
+        QVERIFY(f.h.get(M, QStringLiteral("Frame3"))[QStringLiteral("visible")].toBool());
+        QCOMPARE(f.h.settings.store.read(app::kCompanionAppName, app::kSection,
+                                         QStringLiteral("IMAGESource")),
+                 QString());
+
+        // A new database that cannot be kept is not taken up.
+        const QString kept = f.h.settings.store.get(QStringLiteral("ODBC"));
+        f.h.answer(QStringLiteral("connection"),
+                   QStringLiteral("Provider=SQLite;Data Source=/srv/other.db"));
+        f.h.menu(M, QStringLiteral("mDataBase"));
+        QVERIFY2(reportedOnce(), "mDataBase");
+        QCOMPARE(f.h.settings.store.get(QStringLiteral("ODBC")), kept);
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(f.h.get(QStringLiteral("mStart"), QStringLiteral("mStart")).isEmpty());
+
+        // Once the file can be written again, GO goes through.
+        f.h.settings.makeWritable();
+        f.click(QStringLiteral("GO"));
+        QVERIFY(!f.h.messages().join(u'|').contains(file));
+        QVERIFY(f.h.get(QStringLiteral("Baseball_Beat"),
+                        QStringLiteral("Baseball_Beat"))[QStringLiteral("visible")]
+                    .toBool());
+        app::SettingsStore again(file);
+        QCOMPARE(again.get(QStringLiteral("Round"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QCOMPARE(again.get(QStringLiteral("BaseRound")), QStringLiteral("1"));
+    }
+
+    void startWindowReportsASettingThatCannotBeWritten()
+    {
+        test::RemoteHarness h;
+        h.settings.store.set(QStringLiteral("ODBC"),
+                             QStringLiteral("Provider=SQLite;Data Source=a.db"));
+        h.navigator.showStart();
+        h.settings.makeUnwritable();
+        h.answer(QStringLiteral("connection"), QStringLiteral("Provider=SQLite;Data Source=b.db"));
+        h.menu(QStringLiteral("mStart"), QStringLiteral("mDataBase"));
+        const QStringList messages = h.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(h.settings.store.fileName()));
+        QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")),
+                 QStringLiteral("Provider=SQLite;Data Source=a.db"));
+    }
+
+    void choosingAMissingFileAtTheOpeningIsReportedOnce()
+    {
+        test::RemoteHarness h;
+        const QString missing = QStringLiteral("Provider=SQLite;Data Source=/no/such/game.db");
+        h.answer(QStringLiteral("connection"), missing);
+        h.navigator.showStart();
+        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        const QStringList messages = h.messages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0], QStringLiteral("資料庫尚未設定/請設定資料庫"));
+        QVERIFY2(messages[1].contains(QStringLiteral("/no/such/game.db")), qPrintable(messages[1]));
+        QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")), missing);
+        // The reloaded window comes up without asking the database again.
+        QVERIFY(h.get(QStringLiteral("mStart"), QStringLiteral("mStart"))[QStringLiteral("visible")]
+                    .toBool());
+        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QVERIFY(h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(h.messages().isEmpty());
+    }
+
     void databaseFailureIsReportedAndTheWindowStaysUsable()
     {
         test::RemoteHarness h;
