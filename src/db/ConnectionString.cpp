@@ -129,14 +129,13 @@ QString buildConnectionString(const ConnectionSettings& s)
 
 QString dataSourceCaption(const QString& connectionString)
 {
-    const QStringList pieces = connectionString.split(u'=');
-    if (pieces.size() < 2)
-        return {};
-    // The piece runs on into the name of the option that follows the data
-    // source ("FILE;Persist Security Info"): that name is not shown.
-    const QString piece = pieces[pieces.size() - 2];
-    const qsizetype semicolon = piece.lastIndexOf(u';');
-    return semicolon < 0 ? piece : piece.left(semicolon);
+    // Taken by its key, never by its place: a password may stand anywhere.
+    const auto parsed = parseConnectionString(connectionString);
+    if (parsed)
+        return parsed->engine == ConnectionSettings::Engine::SQLite ? parsed->file
+                                                                    : parsed->database;
+    return firstOf(connectionPairs(connectionString),
+                   {"data source", "database", "initial catalog", "file"});
 }
 
 } // namespace hp::db

@@ -27,9 +27,9 @@ struct ConnectionSettings {
 QMap<QString, QString> connectionPairs(const QString& connectionString);
 Result<ConnectionSettings> parseConnectionString(const QString& connectionString);
 QString buildConnectionString(const ConnectionSettings& settings);
-// What the set-up window's status panel shows: the second-to-last piece of the
-// string split at every "=", without the name of the option after it; for a
-// string that ends with the data source and one more option, the data source.
+// What a status panel shows of the string: the SQLite file or the
+// PostgreSQL database, found by its key wherever it stands; empty when the
+// string names neither. Never the password or any other option.
 QString dataSourceCaption(const QString& connectionString);
 
 } // namespace hp::db

@@ -115,9 +115,11 @@ void ImageFolder::setFolderText(const QString& text)
 void ImageFolder::confirm()
 {
     setFolderText(m_text3->text());
-    m_settings.write(app::kCompanionAppName, app::kSection, QStringLiteral("IMAGESource"),
-                     m_text3->text());
-    m_frame3->hide();
+    // A folder that could not be stored stays in the chooser (the store has
+    // told the operator why).
+    if (m_settings.write(app::kCompanionAppName, app::kSection, QStringLiteral("IMAGESource"),
+                         m_text3->text()))
+        m_frame3->hide();
 }
 
 } // namespace hp::setup

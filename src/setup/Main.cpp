@@ -128,21 +128,25 @@ std::unique_ptr<db::Database> Main::openDatabase()
 void Main::load()
 {
     m_connectionString = m_services.settings.get(QStringLiteral("ODBC"));
+    m_openingFailed = false;
     if (m_connectionString.isEmpty()) {
         m_services.dialogs.message(QStringLiteral("資料庫尚未設定"),
                                    QStringLiteral("請設定資料庫"));
+        // A database chosen now is opened by the window reloaded behind this
+        // one; this window asks nothing of it.
         mDataBase_Click();
+        m_openingFailed = true;
     } else {
         m_statusBar->setPanel(1, db::dataSourceCaption(m_connectionString));
-    }
-
-    if (!m_connectionString.isEmpty()) {
+        m_openingFailed = true;
         if (auto database = openDatabase()) {
             const auto teams = loadTeams(*database);
-            if (teams)
+            if (teams) {
                 m_teamChoice->setTeams(teams.value());
-            else
+                m_openingFailed = false;
+            } else {
                 reportFailure(teams.error());
+            }
         }
     }
 
@@ -158,8 +162,10 @@ void Main::mDataBase_Click()
     const auto chosen = m_services.dialogs.connectionString(m_connectionString);
     if (!chosen)
         return;
-    m_services.settings.write(QStringLiteral("Baseball"), app::kSection, QStringLiteral("ODBC"),
-                              *chosen);
+    // A choice that cannot be kept is not taken up (the store has said why).
+    if (!m_services.settings.write(QStringLiteral("Baseball"), app::kSection,
+                                   QStringLiteral("ODBC"), *chosen))
+        return;
     m_connectionString = *chosen;
     emit databaseChanged();
 }
@@ -195,6 +201,10 @@ bool Main::LoadTeamBatters(int index, const QString& team)
 
 void Main::reloadFirstTeamPitchers()
 {
+    // After a failed opening the operator has been told once; the database is
+    // not asked again.
+    if (m_openingFailed)
+        return;
     LoadTeamPitchers(1, m_teamChoice->firstTeam());
 }
 
@@ -244,7 +254,8 @@ bool Main::selectionWritable(db::Database& db, const Selection& s)
     return true;
 }
 
-bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work)
+bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work,
+                          app::SettingsStore::Batch& settings)
 {
     app::BusyPointer busy(m_services.dialogs);
     const Selection s = selection();
@@ -255,11 +266,24 @@ bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const 
     auto database = openDatabase();
     if (!database || !selectionWritable(*database, s))
         return false;
-    // One transaction: a failure halfway leaves the previous tables as they were.
-    const auto written = database->transaction([&] { return work(*database, s); });
+    // One transaction, the settings written just before its commit: a failure
+    // halfway leaves the previous tables and settings as they were.
+    enum class Settings { Pending, Failed, Written } settingsState = Settings::Pending;
+    const auto written = database->transaction([&] {
+        const auto tables = work(*database, s);
+        if (!tables)
+            return tables;
+        const auto kept = settings.commit();
+        settingsState = kept ? Settings::Written : Settings::Failed;
+        return kept;
+    });
     database.reset();
     if (!written) {
-        reportFailure(written.error());
+        if (settingsState == Settings::Written)
+            settings.undo(); // the commit itself failed
+        // A settings failure has been reported by the store.
+        if (settingsState != Settings::Failed)
+            reportFailure(written.error());
         return false;
     }
     return true;
@@ -267,25 +291,27 @@ bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const 
 
 void Main::GO_Click()
 {
-    if (!writeSelection(initialiseGame))
-        return;
-    const Selection s = selection();
-    app::SettingsStore& settings = m_services.settings;
-    settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"));
-    settings.set(QStringLiteral("FirstAttack"), s.first.team);
-    settings.set(QStringLiteral("SecondAttack"), s.second.team);
+    // The new game's keys go to the file together: a stop between them would
+    // leave one game's teams beside another game's inning.
+    app::SettingsStore::Batch settings(m_services.settings);
+    settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"))
+        .set(QStringLiteral("FirstAttack"), m_teamChoice->firstTeam())
+        .set(QStringLiteral("SecondAttack"), m_teamChoice->secondTeam());
     for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
         settings.erase(QString::fromLatin1(key));
+    if (!writeSelection(initialiseGame, settings))
+        return;
     emit gameInitialised();
 }
 
 void Main::Command13_Click()
 {
-    if (!writeSelection(prepareGraphicsTables))
-        return;
+    app::SettingsStore::Batch settings(m_services.settings);
     for (const char* key : {"BaseRound", "FirstAttack", "SecondAttack"})
-        m_services.settings.write(app::kCompanionAppName, app::kSection, QString::fromLatin1(key),
-                                  QStringLiteral("1"));
+        settings.write(app::kCompanionAppName, app::kSection, QString::fromLatin1(key),
+                       QStringLiteral("1"));
+    if (!writeSelection(prepareGraphicsTables, settings))
+        return;
     emit gameStartPrepared();
 }
 

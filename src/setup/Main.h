@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "Selection.h"
 #include "Services.h"
+#include "SettingsStore.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -67,9 +68,11 @@ private:
     // Whether the season roster knows both starting pitchers; false (after
     // telling the operator which) when nothing may be written.
     bool selectionWritable(db::Database& db, const Selection& s);
-    // Checks the selection, then runs the work in one transaction; false
-    // (after telling the operator why) when nothing was written.
-    bool writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work);
+    // Checks the selection, then runs the work and commits the settings in one
+    // transaction; false (after telling the operator why) when nothing was
+    // written.
+    bool writeSelection(const std::function<Result<Done>(db::Database&, const Selection&)>& work,
+                        app::SettingsStore::Batch& settings);
     std::unique_ptr<db::Database> openDatabase();
     void reportFailure(const QString& error);
     // Fills a list from a roster query; false when the query failed or came back empty.
@@ -81,6 +84,8 @@ private:
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
     app::PanelStatusBar* m_statusBar;
     QString m_connectionString;
+    // The opening could not read the database (and said so once).
+    bool m_openingFailed = false;
     TeamChoice* m_teamChoice;
     QTabWidget* m_ssTab1;
     LineupTab* m_tabs[2];

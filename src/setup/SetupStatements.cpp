@@ -29,6 +29,22 @@ QString numberOf(const QString& entry)
     return splitEntry(entry).value_or(RosterEntry{}).number;
 }
 
+// One player's rows in a roster (or a table copied from one): within his team,
+// by name and by uniform number when the entry has one, so that a namesake in
+// another team, or with another number, is never taken for him.
+struct PlayerMatch {
+    QString where;
+    QVariantList values;
+};
+
+PlayerMatch playerMatch(const QString& team, const QString& entry)
+{
+    const RosterEntry e = splitEntry(entry).value_or(RosterEntry{});
+    if (e.number.isEmpty())
+        return {QStringLiteral(" Where 隊名=? And 姓名=?"), {team, e.name}};
+    return {QStringLiteral(" Where 隊名=? And 背號=? And 姓名=?"), {team, e.number, e.name}};
+}
+
 // Runs each statement in turn; the first failure ends the run.
 class Batch {
 public:
@@ -58,11 +74,12 @@ private:
     Result<Done> m_result = success();
 };
 
-Result<Done> insertStartingPitcher(db::Database& db, Side side, const QString& pitcher)
+Result<Done> insertStartingPitcher(db::Database& db, Side side, const TeamSelection& team)
 {
-    const auto found =
-        db.query(QStringLiteral("Select 背號,姓名,隊名 From 投手整隊表年度 Where 姓名=?"),
-                 {nameOf(pitcher)});
+    const QString& pitcher = team.pitcher;
+    const PlayerMatch match = playerMatch(team.team, pitcher);
+    const auto found = db.query(
+        QStringLiteral("Select 背號,姓名,隊名 From 投手整隊表年度") + match.where, match.values);
     if (!found)
         return db::asDone(found);
     if (found->isEmpty())
@@ -87,32 +104,32 @@ void fillBattersToday(Batch& run, const QString& table, const TeamSelection& tea
     for (int n = 1; n <= 10; ++n)
         sets << QStringLiteral("次數%1='\u3000'").arg(n);
     for (int i = 0; i < 9; ++i) {
-        const QString name = nameOf(team.order[i]);
+        const PlayerMatch match = playerMatch(team.team, team.order[i]);
         run(QStringLiteral("Insert into ") + table +
                 QStringLiteral(
-                    "(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 打擊整隊表年度 "
-                    "Where  姓名=?"),
-            {name});
+                    "(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 打擊整隊表年度") +
+                match.where,
+            match.values);
         run(QStringLiteral("Update ") + table +
-                QStringLiteral(" Set 棒次=?,守位=?,打擊率='0.000' Where 姓名=?"),
-            {i + 1, team.positions[i], name});
+                QStringLiteral(" Set 棒次=?,守位=?,打擊率='0.000'") + match.where,
+            QVariantList{i + 1, team.positions[i]} + match.values);
         run(QStringLiteral("Update ") + table + QStringLiteral(" Set ") + sets.join(u',') +
-                QStringLiteral(" Where 姓名=?"),
-            {name});
+                match.where,
+            match.values);
     }
 }
 
-void fillPitcherToday(Batch& run, const QString& prefix, const QString& pitcher)
+void fillPitcherToday(Batch& run, const QString& prefix, const TeamSelection& team)
 {
     const QString table = prefix + QStringLiteral("投手今日");
-    const QString name = nameOf(pitcher);
+    const PlayerMatch match = playerMatch(team.team, team.pitcher);
     run(QStringLiteral("Delete From ") + table);
     run(QStringLiteral("Insert Into ") + table +
-            QStringLiteral("(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 投手整隊表年度 "
-                           "where 姓名=?"),
-        {name});
-    run(QStringLiteral("Update ") + table + QStringLiteral(" Set 自責分率='0.00' Where 姓名=?"),
-        {name});
+            QStringLiteral("(隊名,背號,姓名,打習) Select 隊名,背號,姓名,打習 From 投手整隊表年度") +
+            match.where,
+        match.values);
+    run(QStringLiteral("Update ") + table + QStringLiteral(" Set 自責分率='0.00'") + match.where,
+        match.values);
 }
 
 void fillBaseStateToday(Batch& run, const Selection& s)
@@ -125,23 +142,29 @@ void fillBaseStateToday(Batch& run, const Selection& s)
     // State and record are the program's own words, written as literals: a
     // parameter in a select list has no type for PostgreSQL.
     for (const auto& [team, record] : teams)
-        for (const QString& entry : team->order)
+        for (const QString& entry : team->order) {
+            const PlayerMatch match = playerMatch(team->team, entry);
             for (const QString& state : states)
                 run(QStringLiteral(
                         "Insert into 打者壘上狀態今日 Select 隊名,背號,姓名,'%1' as 狀態,"
-                        "'%2' as 紀錄 From 打擊整隊表年度 Where  姓名=?")
-                        .arg(state, record),
-                    {nameOf(entry)});
+                        "'%2' as 紀錄 From 打擊整隊表年度")
+                            .arg(state, record) +
+                        match.where,
+                    match.values);
+        }
 }
 
 void fillBatterVsHandToday(Batch& run, const Selection& s)
 {
     run(QStringLiteral("Delete From 打者對左右投今日"));
     for (const TeamSelection* team : {&s.first, &s.second})
-        for (const QString& entry : team->order)
+        for (const QString& entry : team->order) {
+            const PlayerMatch match = playerMatch(team->team, entry);
             run(QStringLiteral("Insert into 打者對左右投今日 Select 隊名,背號,姓名 From "
-                               "打擊整隊表年度 Where  姓名=?"),
-                {nameOf(entry)});
+                               "打擊整隊表年度") +
+                    match.where,
+                match.values);
+        }
 }
 
 void fillPitcherVsBatterToday(Batch& run, const Selection& s)
@@ -216,8 +239,9 @@ Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection
 {
     QStringList unknown;
     for (const TeamSelection* t : {&selection.first, &selection.second}) {
-        const auto found = db.query(QStringLiteral("Select 姓名 From 投手整隊表年度 Where 姓名=?"),
-                                    {nameOf(t->pitcher)});
+        const PlayerMatch match = playerMatch(t->team, t->pitcher);
+        const auto found =
+            db.query(QStringLiteral("Select 姓名 From 投手整隊表年度") + match.where, match.values);
         if (!found)
             return Result<QStringList>::failure(found.error());
         if (found->isEmpty())
@@ -248,8 +272,8 @@ Result<Done> initialiseGame(db::Database& db, const Selection& s)
             });
     run(QStringLiteral("DELETE FROM PF今日成績"));
     run(QStringLiteral("DELETE FROM PL今日成績"));
-    run.then([&] { return insertStartingPitcher(db, Side::First, s.first.pitcher); });
-    run.then([&] { return insertStartingPitcher(db, Side::Second, s.second.pitcher); });
+    run.then([&] { return insertStartingPitcher(db, Side::First, s.first); });
+    run.then([&] { return insertStartingPitcher(db, Side::Second, s.second); });
     return run.result();
 }
 
@@ -257,9 +281,9 @@ Result<Done> prepareGraphicsTables(db::Database& db, const Selection& s)
 {
     Batch run(db);
     fillBattersToday(run, QStringLiteral("先攻打者今日"), s.first);
-    fillPitcherToday(run, QStringLiteral("先攻"), s.first.pitcher);
+    fillPitcherToday(run, QStringLiteral("先攻"), s.first);
     fillBattersToday(run, QStringLiteral("後攻打者今日"), s.second);
-    fillPitcherToday(run, QStringLiteral("後攻"), s.second.pitcher);
+    fillPitcherToday(run, QStringLiteral("後攻"), s.second);
     fillBaseStateToday(run, s);
     fillBatterVsHandToday(run, s);
     fillPitcherVsBatterToday(run, s);

@@ -12,7 +12,8 @@ Result<QStringList> loadTeams(db::Database& db);
 Result<QStringList> teamPitchers(db::Database& db, const QString& team);
 Result<QStringList> teamBatters(db::Database& db, const QString& team);
 
-// The starting pitchers that the season pitching roster does not know, by name.
+// The starting pitchers that the season pitching roster does not hold for
+// their team (by name and uniform number).
 Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection);
 
 // GO: empties and refills SBO表, RHE, the batting and pitching tables of the
@@ -20,7 +21,8 @@ Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection
 Result<Done> initialiseGame(db::Database& db, const Selection& selection);
 
 // 比賽開始: empties and refills the ten tables the graphics side reads at
-// the start of a game.
+// the start of a game. Every player is copied from his own team's roster
+// row, never from a namesake's.
 Result<Done> prepareGraphicsTables(db::Database& db, const Selection& selection);
 
 } // namespace hp::setup

@@ -2,6 +2,8 @@
 
 #include "Baseball_Beat.h"
 #include "Main.h"
+#include "OperatorDialogs.h"
+#include "SettingsStore.h"
 #include "mStart.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,16 @@ Navigator::Navigator(app::Services services, QString positionsFile, QObject* par
     , m_services(services)
     , m_positionsFile(std::move(positionsFile))
 {
+    // A setting that cannot be written is shown to the operator, once for
+    // each change (an action's keys go in one batch).
+    app::OperatorDialogs& dialogs = m_services.dialogs;
+    m_services.settings.setFailureReporter(
+        [&dialogs](const QString& text, const QString& title) { dialogs.message(text, title); });
+}
+
+Navigator::~Navigator()
+{
+    m_services.settings.setFailureReporter({});
 }
 
 QString Navigator::defaultPositionsFile()

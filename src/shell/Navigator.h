@@ -16,7 +16,9 @@ class Navigator : public QObject {
     Q_OBJECT
 public:
     // positionsFile: baseball.ini with the fielding positions.
+    // Reports the settings store's write failures through the dialogs.
     Navigator(app::Services services, QString positionsFile, QObject* parent = nullptr);
+    ~Navigator() override;
 
     static QString defaultPositionsFile();
 

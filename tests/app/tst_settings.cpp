@@ -58,6 +58,91 @@ private slots:
         QCOMPARE(again.get(QStringLiteral("PRJpath")), QStringLiteral("C:\\Templates\\"));
     }
 
+    void aBatchReachesTheFileInOneWrite()
+    {
+        test::TestSettings s;
+        s.store.set(QStringLiteral("Round"), QStringLiteral("7"));
+        auto onDisk = [&] {
+            QFile f(s.store.fileName());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = onDisk();
+        {
+            app::SettingsStore::Batch dropped(s.store);
+            dropped.set(QStringLiteral("Round"), QStringLiteral("1"));
+        }
+        QCOMPARE(s.store.get(QStringLiteral("Round")), QStringLiteral("7"));
+
+        app::SettingsStore::Batch batch(s.store);
+        batch.set(QStringLiteral("BaseRound"), QStringLiteral("1"))
+            .set(QStringLiteral("FirstAttack"), QStringLiteral("北岸海鷗"))
+            .erase(QStringLiteral("Round"))
+            .erase(QStringLiteral("Half"))
+            .write(app::kCompanionAppName, app::kSection, QStringLiteral("BaseRound"),
+                   QStringLiteral("1"));
+        // Collected, not yet written.
+        QCOMPARE(onDisk(), before);
+        QCOMPARE(s.store.get(QStringLiteral("BaseRound"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QVERIFY(batch.commit());
+        app::SettingsStore again(s.store.fileName());
+        QCOMPARE(again.get(QStringLiteral("firstattack")), QStringLiteral("北岸海鷗"));
+        QCOMPARE(again.get(QStringLiteral("Round"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QCOMPARE(again.read(app::kCompanionAppName, app::kSection, QStringLiteral("baseround")),
+                 QStringLiteral("1"));
+
+        // Undone after the rest of its action failed: the keys are as before.
+        QVERIFY(batch.undo());
+        QCOMPARE(s.store.get(QStringLiteral("Round")), QStringLiteral("7"));
+        QCOMPARE(s.store.get(QStringLiteral("FirstAttack"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+    }
+
+    void changesThatCannotBeWrittenAreReportedOnceAndNotKept()
+    {
+        test::TestSettings s;
+        QStringList reports;
+        s.store.setFailureReporter(
+            [&](const QString& text, const QString& title) { reports << text + u'/' + title; });
+        s.store.set(QStringLiteral("Round"), QStringLiteral("7"));
+        QVERIFY(reports.isEmpty());
+        s.makeUnwritable();
+        const QString file = s.store.fileName();
+
+        const auto one = s.store.set(QStringLiteral("Round"), QStringLiteral("8"));
+        QVERIFY(!one);
+        QVERIFY2(one.error().contains(file), qPrintable(one.error()));
+        QCOMPARE(reports, QStringList{one.error() + QStringLiteral("/錯誤")});
+        QCOMPARE(s.store.get(QStringLiteral("Round")), QStringLiteral("7"));
+
+        reports.clear();
+        app::SettingsStore::Batch batch(s.store);
+        batch.set(QStringLiteral("BaseRound"), QStringLiteral("1"))
+            .set(QStringLiteral("FirstAttack"), QStringLiteral("x"))
+            .erase(QStringLiteral("Round"));
+        QVERIFY(!batch.commit());
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(s.store.get(QStringLiteral("Round")), QStringLiteral("7"));
+        QCOMPARE(s.store.get(QStringLiteral("BaseRound"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QVERIFY(!s.store.erase(QStringLiteral("Round")));
+        QCOMPARE(reports.size(), 2);
+        // Removing what is not there writes nothing, so nothing can fail.
+        QVERIFY(s.store.erase(QStringLiteral("StrikeSF")));
+        QCOMPARE(reports.size(), 2);
+
+        // Writable again: the next change is written, and no failure is left over.
+        s.makeWritable();
+        QVERIFY(s.store.set(QStringLiteral("Half"), QStringLiteral("True")));
+        QCOMPARE(reports.size(), 2);
+        app::SettingsStore again(file);
+        QCOMPARE(again.get(QStringLiteral("Half")), QStringLiteral("True"));
+        QCOMPARE(again.get(QStringLiteral("Round")), QStringLiteral("7"));
+        QCOMPARE(again.get(QStringLiteral("BaseRound"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+    }
+
     void settingsFileComesFromCommandLineThenEnvironment()
     {
         qputenv("HOMEPLATE_SETTINGS", "/tmp/from-env.ini");

@@ -42,10 +42,36 @@ private slots:
         QCOMPARE(back->password, pg.password);
         QCOMPARE(back->database, QStringLiteral("league"));
         QCOMPARE(dataSourceCaption(b), QStringLiteral("league"));
-        // A string without options after the data source shows the piece as it stands.
         QCOMPARE(dataSourceCaption(QStringLiteral("Provider=SQLite;Data Source=a.db")),
-                 QStringLiteral("SQLite"));
+                 QStringLiteral("a.db"));
         QCOMPARE(dataSourceCaption(QStringLiteral("nothing")), QString());
+        QCOMPARE(dataSourceCaption(QStringLiteral("Provider=Other;Data Source=C:\\a.mdb")),
+                 QStringLiteral("C:\\a.mdb"));
+    }
+
+    void statusCaptionNeverShowsThePassword()
+    {
+        // Whatever the order of the keys, the database is shown and the password is not.
+        const QString host =
+            QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=5432;User ID=op");
+        const QStringList strings{
+            host + QStringLiteral(";Password=geheim;Database=league"),
+            host + QStringLiteral(";Database=league;Password=geheim"),
+            QStringLiteral("Password=geheim;") + host + QStringLiteral(";Database=league"),
+            host + QStringLiteral(";Password=geheim;Database=league;Persist Security Info=False"),
+            host + QStringLiteral(";PWD=\"a=b;geheim\";Initial Catalog=league"),
+            QStringLiteral("Provider=PostgreSQL;Password=geheim;Port=x;Database=league"),
+        };
+        for (const QString& s : strings) {
+            const QString caption = dataSourceCaption(s);
+            QVERIFY2(!caption.contains(QStringLiteral("geheim")), qPrintable(s));
+            QCOMPARE(caption, QStringLiteral("league"));
+        }
+        QCOMPARE(
+            dataSourceCaption(QStringLiteral("Provider=SQLite;Password=geheim;Data Source=a.db")),
+            QStringLiteral("a.db"));
+        QCOMPARE(dataSourceCaption(QStringLiteral("Provider=PostgreSQL;Host=h;Password=geheim")),
+                 QString());
     }
 
     void incompleteStringsAreRefusedWithAReason()

@@ -1,3 +1,4 @@
+#include "DemoSeason.h"
 #include "RemoteHarness.h"
 #include "TestDatabase.h"
 
@@ -444,6 +445,258 @@ private slots:
                                          QStringLiteral("IMAGESource")),
                  QStringLiteral("/srv/圖檔/"));
         QVERIFY(!f.h.get(M, QStringLiteral("Frame3"))[QStringLiteral("visible")].toBool());
+    }
+
+    void statusPanelNeverShowsThePassword_data() { test::TestDatabase::addEngineRows(); }
+    void statusPanelNeverShowsThePassword()
+    {
+        QFETCH(QString, engine);
+        test::TestDatabase tdb(engine, test::TestDatabase::Content::Demo);
+        QVERIFY(tdb.ok());
+        const auto s = db::parseConnectionString(tdb.connectionString()).value();
+        const QString secret = QStringLiteral("geheim=42");
+        QString shown;
+        QStringList orders;
+        if (s.engine == db::ConnectionSettings::Engine::SQLite) {
+            shown = s.file;
+            const QString file = QStringLiteral("Data Source=") + s.file;
+            orders << QStringLiteral("Provider=SQLite;Password=\"%1\";%2").arg(secret, file)
+                   << QStringLiteral("Provider=SQLite;%2;Password=\"%1\"").arg(secret, file);
+        } else {
+            // The test server trusts loopback: the password is never asked for.
+            shown = s.database;
+            const QString head = QStringLiteral("Provider=PostgreSQL;Host=%1;Port=%2;User ID=%3")
+                                     .arg(s.host)
+                                     .arg(s.port)
+                                     .arg(s.user);
+            const QString pw = QStringLiteral("Password=\"%1\"").arg(secret);
+            const QString database = QStringLiteral("Database=") + s.database;
+            orders << head + u';' + pw + u';' + database << head + u';' + database + u';' + pw
+                   << pw + u';' + head + u';' + database +
+                          QStringLiteral(";Persist Security Info=False")
+                   << head + u';' + pw + u';' + database +
+                          QStringLiteral(";Persist Security Info=False");
+        }
+        for (const QString& connection : orders) {
+            test::RemoteHarness h;
+            h.settings.store.set(QStringLiteral("ODBC"), connection);
+            h.navigator.showStart();
+            h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+            QVERIFY2(h.messages().isEmpty(), qPrintable(connection));
+            QCOMPARE(items(h, QStringLiteral("List1")).size(), 4);
+            const QString panel = h.panels(M).first();
+            QVERIFY2(!panel.contains(QStringLiteral("geheim")), qPrintable(panel));
+            QCOMPARE(panel, shown);
+            db::Database::closePool();
+        }
+    }
+
+    void rosterLookupsStayWithinTheTeam_data() { test::TestDatabase::addEngineRows(); }
+    void rosterLookupsStayWithinTheTeam()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine, false);
+        QVERIFY(f.tdb.ok());
+        const QStringList teams = db::demoTeams();
+        const QString first = teams[0], second = teams[1], other = teams[2];
+        {
+            // Namesakes entered before the players of the day, so that a lookup
+            // by name alone meets them first: a pitcher of the first team named
+            // like the second team's starter, and the first team's new batter
+            // with a namesake in the second team and one in his own team.
+            auto d = f.db();
+            const QString pitchers =
+                QStringLiteral("Insert into 投手整隊表年度 (隊名,背號,姓名,打習) Values (?,?,?,?)");
+            const QString batters =
+                QStringLiteral("Insert into 打擊整隊表年度 (隊名,背號,姓名,打習) Values (?,?,?,?)");
+            const QString lefty = QStringLiteral("左投"), righty = QStringLiteral("右打");
+            const QString starter = QStringLiteral("蘇育誠"), batter = QStringLiteral("林同名");
+            QVERIFY(d->exec(pitchers, {first, QStringLiteral("98"), starter, lefty}));
+            QVERIFY(d->exec(pitchers, {other, QStringLiteral("00"), starter, lefty}));
+            QVERIFY(d->exec(pitchers, {second, QStringLiteral("00"), starter, lefty}));
+            QVERIFY(d->exec(batters, {other, QStringLiteral("00"), batter, righty}));
+            QVERIFY(d->exec(batters, {second, QStringLiteral("00"), batter, righty}));
+            QVERIFY(d->exec(batters, {first, QStringLiteral("99"), batter, righty}));
+            QVERIFY(d->exec(batters, {first, QStringLiteral("00"), batter, righty}));
+        }
+        f.open();
+        const QStringList list1 = items(f.h, QStringLiteral("List1"));
+        f.chooseTeams(int(list1.indexOf(first)),
+                      int(list1.indexOf(second)) - (list1.indexOf(second) > list1.indexOf(first)));
+        QCOMPARE(f.h.get(M, QStringLiteral("Text2"))[QStringLiteral("text")].toString(), second);
+        QCOMPARE(f.h.get(M, QStringLiteral("Combo1(2)"))[QStringLiteral("text")].toString(),
+                 QStringLiteral("00:蘇育誠"));
+        f.fillOrders();
+        QCOMPARE(items(f.h, QStringLiteral("List3")).first(), QStringLiteral("00:林同名"));
+        QVERIFY(!items(f.h, QStringLiteral("List3")).contains(QStringLiteral("99:林同名")));
+        QCOMPARE(items(f.h, QStringLiteral("List6")).first(), QStringLiteral("00:林同名"));
+
+        f.click(QStringLiteral("Command13"));
+        QVERIFY(f.h.messages().isEmpty());
+        auto d = f.db();
+        auto rows = [&](const char* sql) { return d->query(QString::fromUtf8(sql)).value(); };
+        QCOMPARE(rows("Select * From 打者壘上狀態今日").size(), 72);
+        QCOMPARE(rows("Select * From 投手對打者今日").size(), 18);
+        QCOMPARE(rows("Select * From 打者對左右投今日").size(), 18);
+        QCOMPARE(rows("Select * From 投手對左右打今日").size(), 2);
+        for (const db::Row& r : rows("Select 隊名,紀錄 From 打者壘上狀態今日"))
+            QCOMPARE(r.value(QStringLiteral("隊名")),
+                     r.value(QStringLiteral("紀錄")) == QStringLiteral("先攻今日") ? first
+                                                                                   : second);
+        const QList<std::pair<const char*, QString>> today{{"Select * From 先攻打者今日", first},
+                                                           {"Select * From 後攻打者今日", second}};
+        for (const auto& [sql, team] : today) {
+            const db::Rows lineup = rows(sql);
+            QCOMPARE(lineup.size(), 9);
+            QStringList battingSlots;
+            for (const db::Row& r : lineup) {
+                QCOMPARE(r.value(QStringLiteral("隊名")), team);
+                battingSlots << r.value(QStringLiteral("棒次"));
+                if (r.value(QStringLiteral("姓名")) == QStringLiteral("林同名"))
+                    QCOMPARE(r.value(QStringLiteral("背號")) + r.value(QStringLiteral("棒次")),
+                             QStringLiteral("001"));
+            }
+            battingSlots.sort();
+            QCOMPARE(battingSlots.join(u','), QStringLiteral("1,2,3,4,5,6,7,8,9"));
+        }
+        const db::Rows starter = rows("Select * From 後攻投手今日");
+        QCOMPARE(starter.size(), 1);
+        QCOMPARE(starter[0].value(QStringLiteral("隊名")), second);
+        QCOMPARE(starter[0].value(QStringLiteral("自責分率")), QStringLiteral("0.00"));
+        QCOMPARE(rows("Select * From 先攻投手今日").size(), 1);
+        QCOMPARE(rows("Select * From 先攻投手今日")[0].value(QStringLiteral("隊名")), first);
+        d.reset();
+
+        f.open();
+        f.chooseTeams(int(list1.indexOf(first)),
+                      int(list1.indexOf(second)) - (list1.indexOf(second) > list1.indexOf(first)));
+        f.fillOrders();
+        f.click(QStringLiteral("GO"));
+        // What the console says on opening is its own; the set-up window says nothing.
+        QVERIFY(f.h.get(QStringLiteral("Baseball_Beat"),
+                        QStringLiteral("Baseball_Beat"))[QStringLiteral("visible")]
+                    .toBool());
+        d = f.db();
+        const db::Rows pl = rows("Select * From PL今日成績");
+        QCOMPARE(pl.size(), 1);
+        QCOMPARE(pl[0].value(QStringLiteral("隊名")) + u'/' + pl[0].value(QStringLiteral("背號")),
+                 second + QStringLiteral("/00"));
+        QCOMPARE(rows("Select * From PF今日成績")[0].value(QStringLiteral("隊名")), first);
+    }
+
+    void settingsThatCannotBeWrittenAreReportedOnce_data() { test::TestDatabase::addEngineRows(); }
+    void settingsThatCannotBeWrittenAreReportedOnce()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(f.tdb.ok());
+        for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "FirstAttack"})
+            f.h.settings.store.set(QString::fromLatin1(key), QStringLiteral("4"));
+        f.chooseTeams(0, 1);
+        f.fillOrders();
+        f.h.messages();
+        f.h.settings.makeUnwritable();
+        const QString file = f.h.settings.store.fileName();
+        // Exactly one message for the action, and it names the settings file.
+        auto reportedOnce = [&] {
+            const QStringList messages = f.h.messages();
+            if (messages.size() == 1 && messages[0].contains(file))
+                return true;
+            qWarning() << messages;
+            return false;
+        };
+
+        // GO: nothing of the new game is kept, in the database or the settings,
+        // and the console does not open on a half-written game.
+        f.click(QStringLiteral("GO"));
+        QVERIFY2(reportedOnce(), "GO");
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(
+            f.h.get(QStringLiteral("Baseball_Beat"), QStringLiteral("Baseball_Beat")).isEmpty());
+        for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "FirstAttack"})
+            QCOMPARE(f.h.settings.store.get(QString::fromLatin1(key)), QStringLiteral("4"));
+        auto d = f.db();
+        QCOMPARE(d->query(QStringLiteral("Select * From SF今日成績"))->size(), 0);
+        QCOMPARE(d->query(QStringLiteral("Select * From SBO表"))->size(), 0);
+
+        // 比賽開始 likewise.
+        f.click(QStringLiteral("Command13"));
+        QVERIFY2(reportedOnce(), "Command13");
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QCOMPARE(f.h.settings.store.read(app::kCompanionAppName, app::kSection,
+                                         QStringLiteral("BaseRound"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QCOMPARE(d->query(QStringLiteral("Select * From 先攻打者今日"))->size(), 0);
+        d.reset();
+
+        // The image folder stays on screen, not stored.
+        f.click(QStringLiteral("Command14"));
+        f.act(QStringLiteral("Text3"), QStringLiteral("type"),
+              {{QStringLiteral("text"), QStringLiteral("/srv/圖檔/")}});
+        f.click(QStringLiteral("Command15"));
+        QVERIFY2(reportedOnce(), "Command15");
+        QVERIFY(f.h.get(M, QStringLiteral("Frame3"))[QStringLiteral("visible")].toBool());
+        QCOMPARE(f.h.settings.store.read(app::kCompanionAppName, app::kSection,
+                                         QStringLiteral("IMAGESource")),
+                 QString());
+
+        // A new database that cannot be kept is not taken up.
+        const QString kept = f.h.settings.store.get(QStringLiteral("ODBC"));
+        f.h.answer(QStringLiteral("connection"),
+                   QStringLiteral("Provider=SQLite;Data Source=/srv/other.db"));
+        f.h.menu(M, QStringLiteral("mDataBase"));
+        QVERIFY2(reportedOnce(), "mDataBase");
+        QCOMPARE(f.h.settings.store.get(QStringLiteral("ODBC")), kept);
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(f.h.get(QStringLiteral("mStart"), QStringLiteral("mStart")).isEmpty());
+
+        // Once the file can be written again, GO goes through.
+        f.h.settings.makeWritable();
+        f.click(QStringLiteral("GO"));
+        QVERIFY(!f.h.messages().join(u'|').contains(file));
+        QVERIFY(f.h.get(QStringLiteral("Baseball_Beat"),
+                        QStringLiteral("Baseball_Beat"))[QStringLiteral("visible")]
+                    .toBool());
+        app::SettingsStore again(file);
+        QCOMPARE(again.get(QStringLiteral("Round"), QStringLiteral("absent")),
+                 QStringLiteral("absent"));
+        QCOMPARE(again.get(QStringLiteral("BaseRound")), QStringLiteral("1"));
+    }
+
+    void startWindowReportsASettingThatCannotBeWritten()
+    {
+        test::RemoteHarness h;
+        h.settings.store.set(QStringLiteral("ODBC"),
+                             QStringLiteral("Provider=SQLite;Data Source=a.db"));
+        h.navigator.showStart();
+        h.settings.makeUnwritable();
+        h.answer(QStringLiteral("connection"), QStringLiteral("Provider=SQLite;Data Source=b.db"));
+        h.menu(QStringLiteral("mStart"), QStringLiteral("mDataBase"));
+        const QStringList messages = h.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(h.settings.store.fileName()));
+        QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")),
+                 QStringLiteral("Provider=SQLite;Data Source=a.db"));
+    }
+
+    void choosingAMissingFileAtTheOpeningIsReportedOnce()
+    {
+        test::RemoteHarness h;
+        const QString missing = QStringLiteral("Provider=SQLite;Data Source=/no/such/game.db");
+        h.answer(QStringLiteral("connection"), missing);
+        h.navigator.showStart();
+        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        const QStringList messages = h.messages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0], QStringLiteral("資料庫尚未設定/請設定資料庫"));
+        QVERIFY2(messages[1].contains(QStringLiteral("/no/such/game.db")), qPrintable(messages[1]));
+        QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")), missing);
+        // The reloaded window comes up without asking the database again.
+        QVERIFY(h.get(QStringLiteral("mStart"), QStringLiteral("mStart"))[QStringLiteral("visible")]
+                    .toBool());
+        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QVERIFY(h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(h.messages().isEmpty());
     }
 
     void databaseFailureIsReportedAndTheWindowStaysUsable()
