@@ -72,8 +72,10 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
     if (m_window == Window::Console && consoleProject) {
         consoleProject->path = path;
         consoleProject->folder = templateFolderOf(path);
-        m_settings.set(QStringLiteral("PRJ"), consoleProject->path);
-        m_settings.set(QStringLiteral("PRJpath"), consoleProject->folder);
+        app::SettingsStore::Batch keys(m_settings);
+        keys.set(QStringLiteral("PRJ"), consoleProject->path)
+            .set(QStringLiteral("PRJpath"), consoleProject->folder);
+        keys.commit(); // a failure is reported by the store
     }
 }
 

@@ -239,8 +239,10 @@ void Baseball_Beat::Command4_Click()
 
 void Baseball_Beat::Command3_Click()
 {
+    app::SettingsStore::Batch keys(m_services.settings);
     for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
-        m_services.settings.erase(QString::fromLatin1(key));
+        keys.erase(QString::fromLatin1(key));
+    keys.commit(); // a failure is reported by the store
 }
 
 void Baseball_Beat::SaveSboState()

@@ -1,6 +1,7 @@
 #include "SetupStatements.h"
 
 #include "GameStatements.h"
+#include "Schema.h"
 
 namespace hp::setup {
 
@@ -272,6 +273,12 @@ Result<Done> initialiseGame(db::Database& db, const Selection& s)
             });
     run(QStringLiteral("DELETE FROM PF今日成績"));
     run(QStringLiteral("DELETE FROM PL今日成績"));
+    // The lines of players who left the last game go with it (an older
+    // database gets the archive tables here).
+    for (const QString& sql : db::archiveTableStatements(db.engine()))
+        run(sql);
+    for (const QString& table : db::archiveTableNames())
+        run(QStringLiteral("DELETE FROM ") + table);
     run.then([&] { return insertStartingPitcher(db, Side::First, s.first); });
     run.then([&] { return insertStartingPitcher(db, Side::Second, s.second); });
     return run.result();

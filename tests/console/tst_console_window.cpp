@@ -197,6 +197,10 @@ private slots:
         QVERIFY(!f.visible(QStringLiteral("BackupS_Combo")));
         QVERIFY(!f.text(QStringLiteral("Label6")).contains(QStringLiteral("打數:500")));
         QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("1"));
+        // The next game starts without them.
+        auto d = f.tdb.open();
+        QVERIFY(d->transaction([&] { return setup::initialiseGame(*d, f.selection); }));
+        QCOMPARE(f.count(QStringLiteral("退場打者今日")), 0);
     }
 
     void pitcherChangeAndChooserTyping_data() { test::TestDatabase::addEngineRows(); }
