@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "ConsoleDatabase.h"
 #include "ConsoleStatements.h"
+#include "ConsoleWidgets.h"
 #include "CountPanel.h"
 #include "Figures.h"
 #include "LineScorePanel.h"
@@ -14,6 +15,7 @@
 #include "OutcomeTabs.h"
 #include "PanelStatusBar.h"
 #include "PitcherPanel.h"
+#include "PlateAppearances.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
 
@@ -129,6 +131,11 @@ void Baseball_Beat::buildLayout()
                          m_outcomes->button(OutcomeTabs::Group::Out, 6), m_nextHalf,
                          m_batter->nextButton()});
     connect(clearKeys, &QPushButton::clicked, this, &Baseball_Beat::Command3_Click);
+
+    m_plays = new PlateAppearances(
+        m_state,
+        {*m_batter, *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics},
+        this);
 }
 
 void Baseball_Beat::wire()
@@ -153,7 +160,90 @@ void Baseball_Beat::wire()
     connect(m_batter->nextButton(), &QPushButton::clicked, this, &Baseball_Beat::Command4_Click);
     connect(m_batter, &BatterPanel::substituted, this,
             [this] { m_graphics.select(kBatterTodayGraphic); });
-    connect(m_count, &CountPanel::changed, this, &Baseball_Beat::SaveSboState);
+    connect(m_count, &CountPanel::changed, this, [this] {
+        if (!m_sboDeferred)
+            SaveSboState();
+    });
+    connect(m_nextHalf, &QPushButton::clicked, this, &Baseball_Beat::Next_Command_Click);
+    connect(m_outcomes, &OutcomeTabs::outcome, this, [this](OutcomeTabs::Group group, int index) {
+        Command_Click(OutcomeTabs::captions(group).value(index));
+    });
+    for (int i = 1; i <= 8; ++i)
+        connect(m_batter->resultBox(i), &ConsoleBox::doubleClicked, this,
+                [this, i] { TimesS_txt_DblClick(i); });
+    connect(m_plays, &PlateAppearances::message, this, message);
+    connect(m_plays, &PlateAppearances::notice, this, &Baseball_Beat::notice);
+    connect(m_plays, &PlateAppearances::stored, this, [this] {
+        m_batter->saveBatterStats();
+        m_pitcher->SavePitcherStats();
+    });
+}
+
+void Baseball_Beat::withOneSboStore(const std::function<void()>& action)
+{
+    const ConsoleDatabase::Action unit(*m_db);
+    const bool outer = !m_sboDeferred;
+    m_sboDeferred = true;
+    action();
+    if (outer) {
+        m_sboDeferred = false;
+        SaveSboState();
+    }
+}
+
+void Baseball_Beat::Command_Click(const QString& caption)
+{
+    withOneSboStore([&] { m_plays->record(caption); });
+}
+
+void Baseball_Beat::TimesS_txt_DblClick(int box)
+{
+    withOneSboStore([&] { m_plays->undo(box); });
+}
+
+void Baseball_Beat::Next_Command_Click()
+{
+    // The last half-inning there is: refused before anything changes.
+    if (m_state.round >= 12 && m_state.half) {
+        m_services.dialogs.message(QStringLiteral("比賽已到12局無法輸入,請檢查或是結束比賽"),
+                                   QStringLiteral("錯誤提示"));
+        return;
+    }
+    withOneSboStore([&] {
+        app::SettingsStore& settings = m_services.settings;
+        m_lineScore->unmark(m_state.round);
+        m_pitcher->SavePitcherStats();
+        m_batter->saveBatterStats();
+        m_state.half = !m_state.half;
+        // The keys of the change are written with one sync.
+        app::SettingsStore::Batch keys(settings);
+        const QString outgoing =
+            m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL");
+        const QString incoming =
+            m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF");
+        if (!m_state.half && m_state.round < 12)
+            m_state.round = qint16(m_state.round + 1);
+        const qint16 last = m_state.battingPosition;
+        keys.set(outgoing, QString::number(last));
+        m_lineScore->markCurrent(m_state);
+        m_state.battingPosition = qint16(game::leadingNumber(settings.get(incoming)));
+        RebuildNextThree(last);
+        for (int i = 1; i <= 3; ++i)
+            m_count->setBase(i, false);
+        m_count->setCount(CountPanel::Strikes, 0);
+        m_count->setCount(CountPanel::Balls, 0);
+        m_count->setCount(CountPanel::Outs, 0);
+        m_lineScore->showInning(m_state);
+        keys.set(QStringLiteral("Round"), QString::number(m_state.round))
+            .set(QStringLiteral("Half"),
+                 m_state.half ? QStringLiteral("True") : QStringLiteral("False"));
+        keys.commit(); // a failure is reported by the store
+        m_batter->nextButton()->setEnabled(true);
+        Command4_Click();
+        m_pitcher->LoadPitcherPanel();
+        SaveLineScore();
+        m_nextHalf->setEnabled(false);
+    });
 }
 
 void Baseball_Beat::setInGameGraphics(InGameGraphics* graphics)
@@ -220,7 +310,8 @@ void Baseball_Beat::loadState()
 
     Command4_Click();
     m_pitcher->LoadPitcherPanel();
-    RebuildNextThree();
+    RebuildNextThree(int(game::leadingNumber(
+        settings.get(m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL")))));
 
     if (const auto rows = lineScoreRows(*m_db))
         m_lineScore->load(*rows);
@@ -258,15 +349,33 @@ void Baseball_Beat::SaveSboState()
 
 void Baseball_Beat::SaveLineScore()
 {
-    m_db->store(saveLineScore(m_lineScore->row(1), m_lineScore->row(2)));
+    // R, H and E are numbers to the readers of RHE: a box holding other text
+    // stores its leading number and keeps its text on screen.
+    QStringList odd;
+    auto numeric = [&](LineScoreRow row, int team) {
+        const QString names[] = {QStringLiteral("R"), QStringLiteral("H"), QStringLiteral("E")};
+        QString* totals[] = {&row.runs, &row.hits, &row.errors};
+        for (int t = 0; t < 3; ++t) {
+            const QString number = game::numberText(game::leadingNumber(*totals[t]));
+            if (number != *totals[t]) {
+                odd << m_lineScore->teamName(team) + u' ' + names[t] + u'「' + *totals[t] + u'」';
+                *totals[t] = number;
+            }
+        }
+        return row;
+    };
+    const LineScoreRow first = numeric(m_lineScore->row(1), 1);
+    const LineScoreRow second = numeric(m_lineScore->row(2), 2);
+    m_db->store(saveLineScore(first, second));
+    if (!odd.isEmpty())
+        notice(QStringLiteral("比分欄不是整數,已存入開頭的數字: ") +
+               odd.join(QStringLiteral(", ")));
 }
 
-void Baseball_Beat::RebuildNextThree()
+void Baseball_Beat::RebuildNextThree(int lastPosition)
 {
     const ConsoleDatabase::Action action(*m_db);
-    const QString key = m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL");
-    const NextThree next = rebuildNextThree(*m_db, m_state.half,
-                                            int(game::leadingNumber(m_services.settings.get(key))));
+    const NextThree next = rebuildNextThree(*m_db, m_state.half, lastPosition);
     m_db->store(next.statements);
     if (!next.missing.isEmpty()) {
         QStringList skipped;

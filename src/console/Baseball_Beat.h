@@ -5,6 +5,7 @@
 #include "Services.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -25,6 +26,7 @@ class CountPanel;
 class LineScorePanel;
 class OutcomeTabs;
 class PitcherPanel;
+class PlateAppearances;
 
 // The live scoring console.
 class Baseball_Beat : public QMainWindow {
@@ -63,9 +65,15 @@ private:
     void Escape_KeyDown();
     void Command3_Click();
     void Command4_Click();
+    void Next_Command_Click();
+    void Command_Click(const QString& caption);
+    void TimesS_txt_DblClick(int box);
+    // Runs an action whose count changes store SBO表 once, at its end.
+    void withOneSboStore(const std::function<void()>& action);
     void SaveSboState();
     void SaveLineScore();
-    void RebuildNextThree();
+    // 下三棒 after the last batting position of the team not at bat.
+    void RebuildNextThree(int lastPosition);
     void notice(const QString& text);
 
     app::Services m_services;
@@ -84,6 +92,8 @@ private:
     LineScorePanel* m_lineScore = nullptr;
     OutcomeTabs* m_outcomes = nullptr;
     QPushButton* m_nextHalf = nullptr;
+    PlateAppearances* m_plays = nullptr;
+    bool m_sboDeferred = false;
     QWidget* m_graphicsArea = nullptr;
 };
 

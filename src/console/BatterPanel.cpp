@@ -149,6 +149,42 @@ void BatterPanel::build()
     connect(m_editor, &ConsoleBox::focusLost, m_editor, &QWidget::hide);
 }
 
+double BatterPanel::value(Counter counter) const
+{
+    const ConsoleBox* boxes[] = {m_atBats, m_hits, m_homeRuns, m_rbis};
+    return number(boxes[int(counter)]->text());
+}
+
+void BatterPanel::set(Counter counter, double value)
+{
+    ConsoleBox* boxes[] = {m_atBats, m_hits, m_homeRuns, m_rbis};
+    boxes[int(counter)]->setText(game::numberText(value));
+}
+
+QStringList BatterPanel::results() const
+{
+    QStringList out;
+    for (const ConsoleBox* box : m_results)
+        out << box->text();
+    return out;
+}
+
+void BatterPanel::setResult(int i, const QString& text)
+{
+    m_results[i - 1]->setText(text);
+}
+
+void BatterPanel::openResultBoxesUpTo(int target)
+{
+    for (int i = 1; i <= 8; ++i)
+        m_results[i - 1]->setEnabled(i <= target);
+}
+
+QString BatterPanel::batterName() const
+{
+    return m_name->text();
+}
+
 QString BatterPanel::teamName() const
 {
     return m_team->text();

@@ -34,6 +34,16 @@ public:
     BatterLine line() const;
     void saveBatterStats();
 
+    enum class Counter { AtBats, Hits, HomeRuns, Rbis };
+    double value(Counter counter) const;
+    void set(Counter counter, double value);
+    QStringList results() const;
+    // Writes a plate-appearance result into box i (1..8).
+    void setResult(int i, const QString& text);
+    // Box `target` (1..8) and those before it take double-clicks; later ones not.
+    void openResultBoxesUpTo(int target);
+    QString batterName() const;
+
     QPushButton* nextButton() const { return m_next; }
     ConsoleBox* resultBox(int i) const { return m_results[i - 1]; }
     QString teamName() const;

@@ -100,6 +100,26 @@ QString LineScorePanel::total(int team, Total which) const
     return m_totals[team - 1][which - 1]->text();
 }
 
+double LineScorePanel::totalValue(int team, Total which) const
+{
+    return game::leadingNumber(total(team, which));
+}
+
+void LineScorePanel::setTotal(int team, Total which, double value)
+{
+    m_totals[team - 1][which - 1]->setText(game::numberText(value));
+}
+
+double LineScorePanel::cellValue(int team, int round) const
+{
+    return game::leadingNumber(cell(team, round)->text());
+}
+
+void LineScorePanel::setCell(int team, int round, double value)
+{
+    cell(team, round)->setText(game::numberText(value));
+}
+
 void LineScorePanel::showInning(const ConsoleState& state)
 {
     setTitle(QString::number(state.round) + (state.half ? u'T' : u'B'));

@@ -26,6 +26,10 @@ public:
     LineScoreRow row(int team) const;
     QString teamName(int team) const;
     QString total(int team, Total which) const;
+    double totalValue(int team, Total which) const;
+    void setTotal(int team, Total which, double value);
+    double cellValue(int team, int round) const;
+    void setCell(int team, int round, double value);
 
     // The caption: the inning and B or T.
     void showInning(const ConsoleState& state);

@@ -146,6 +146,16 @@ double PitcherPanel::value(Counter counter) const
     return number(box(counter)->text());
 }
 
+void PitcherPanel::set(Counter counter, double value)
+{
+    box(counter)->setText(game::numberText(value));
+}
+
+QString PitcherPanel::pitcherName() const
+{
+    return m_name->text();
+}
+
 void PitcherPanel::add(Counter counter, int delta)
 {
     ConsoleBox* b = box(counter);

@@ -46,6 +46,8 @@ public:
     // The counter's value plus delta, never below 0.
     void add(Counter counter, int delta);
     double value(Counter counter) const;
+    void set(Counter counter, double value);
+    QString pitcherName() const;
     // The tool-tip of the outs recorded: the innings pitched.
     void showInningsTip();
 
