@@ -300,11 +300,8 @@ void BatterPanel::countsChanged()
 
 BatterLine BatterPanel::line() const
 {
-    BatterLine l{m_atBats->text(), m_hits->text(),    m_homeRuns->text(),
-                 m_rbis->text(),   m_average->text(), {}};
-    for (int i = 0; i < 8; ++i)
-        l.results[i] = m_results[i]->text();
-    return l;
+    return {m_atBats->text(), m_hits->text(),    m_homeRuns->text(),
+            m_rbis->text(),   m_average->text(), results()};
 }
 
 void BatterPanel::saveBatterStats()

@@ -8,12 +8,8 @@
 
 namespace hp::console {
 
-// One statement with its bound values.
-struct Statement {
-    QString sql;
-    QVariantList values;
-};
-using Statements = QList<Statement>;
+using db::Statement;
+using db::Statements;
 
 // Every database read and write of the console. One operator action is one
 // unit of work: whatever its handlers read and write goes through one

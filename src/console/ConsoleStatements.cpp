@@ -8,11 +8,6 @@ namespace {
 
 const QString kBlank = QStringLiteral("\u3000");
 
-QString quoted(int digit)
-{
-    return u'"' + QString::number(digit) + u'"';
-}
-
 QStringList entries(const Result<db::Rows>& rows)
 {
     QStringList out;
@@ -52,9 +47,10 @@ const QString kPitchingColumns =
 
 HalfTables halfTables(bool half)
 {
-    if (half)
-        return {QStringLiteral("SL今日成績"), QStringLiteral("PF今日成績"), QStringLiteral("後攻")};
-    return {QStringLiteral("SF今日成績"), QStringLiteral("PL今日成績"), QStringLiteral("先攻")};
+    const db::Side batting = half ? db::Side::Second : db::Side::First;
+    const db::Side fielding = half ? db::Side::First : db::Side::Second;
+    return {db::battingTable(batting), db::pitchingTable(fielding),
+            half ? QStringLiteral("後攻") : QStringLiteral("先攻"), batting, fielding};
 }
 
 std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position)
@@ -123,59 +119,36 @@ Result<db::Rows> lineScoreRows(ConsoleDatabase& db)
 
 Statement saveBatterStats(bool half, int position, const BatterLine& line)
 {
-    QString sql = QStringLiteral("UPDATE ") + halfTables(half).batting +
-                  QStringLiteral(" SET 打數=?,安打=?,全壘打=?,打點=?,打擊率=?");
-    QVariantList values{line.atBats, line.hits, line.homeRuns, line.rbis, line.average};
-    for (int i = 1; i <= 8; ++i) {
-        sql += u',' + quoted(i) + QStringLiteral("=?");
-        values << line.results[i - 1];
-    }
-    values << QString::number(position);
-    return {sql + QStringLiteral(" WHERE 棒次=?"), values};
+    return db::batterLineStatement(halfTables(half).battingSide, position, line);
 }
 
 Statement savePitcherStats(bool half, const PitcherLine& line)
 {
-    return {QStringLiteral("UPDATE ") + halfTables(half).pitching +
-                QStringLiteral(" SET 背號=?,姓名=?,局數=?,好球=?,壞球=?,被安打=?,被全壘打=?,"
-                               "奪三振=?,四死球=?,失分=?,自責分=?"),
-            {line.number, line.name, line.thirds, line.strikes, line.balls, line.hitsAllowed,
-             line.homeRunsAllowed, line.strikeouts, line.walks, line.runs, line.earnedRuns}};
+    return db::pitcherLineStatement(halfTables(half).fieldingSide, line);
 }
 
 Statements substitute(bool half, const QString& slot, const RosterPlayer& player,
                       const QDateTime& at)
 {
     const HalfTables t = halfTables(half);
-    QString sql = QStringLiteral("UPDATE ") + t.batting +
-                  QStringLiteral(" SET 背號=?,姓名=?,隊名=?,打數='0',安打='0',全壘打='0',"
-                                 "打點='0',打擊率='0.000'");
-    for (int i = 1; i <= 8; ++i)
-        sql += u',' + quoted(i) + QStringLiteral("=?");
-    QVariantList values{player.number, player.name, player.team};
-    for (int i = 1; i <= 8; ++i)
-        values << kBlank;
-    values << slot;
     return {{QStringLiteral("INSERT INTO 退場打者今日 (先後攻,") + kBattingColumns +
                  QStringLiteral(",退場時間) SELECT ?,") + kBattingColumns +
                  QStringLiteral(",? FROM ") + t.batting + QStringLiteral(" WHERE 棒次=?"),
              {t.side, at.toString(Qt::ISODate), slot}},
-            {sql + QStringLiteral(" WHERE 棒次=?"), values}};
+            db::substitutionStatement(t.battingSide, slot.toInt(), player.number, player.name,
+                                      player.team)};
 }
 
 Statements changePitcher(bool half, const RosterPlayer& player, const QDateTime& at)
 {
     const HalfTables t = halfTables(half);
     // The fielding team is the one not at bat.
-    const QString side = halfTables(!half).side;
-    return {{QStringLiteral("INSERT INTO 退場投手今日 (先後攻,") + kPitchingColumns +
-                 QStringLiteral(",退場時間) SELECT ?,") + kPitchingColumns +
-                 QStringLiteral(",? FROM ") + t.pitching,
-             {side, at.toString(Qt::ISODate)}},
-            {QStringLiteral("DELETE FROM ") + t.pitching, {}},
-            {QStringLiteral("INSERT INTO ") + t.pitching +
-                 QStringLiteral(" (背號,姓名,隊名) VALUES (?,?,?)"),
-             {player.number, player.name, player.team}}};
+    Statements out{{QStringLiteral("INSERT INTO 退場投手今日 (先後攻,") + kPitchingColumns +
+                        QStringLiteral(",退場時間) SELECT ?,") + kPitchingColumns +
+                        QStringLiteral(",? FROM ") + t.pitching,
+                    {halfTables(!half).side, at.toString(Qt::ISODate)}}};
+    out += db::pitcherChangeStatements(t.fieldingSide, player.number, player.name, player.team);
+    return out;
 }
 
 Statement saveSboState(const SboState& s)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConsoleDatabase.h"
+#include "GameStatements.h"
 
 #include <QDateTime>
 #include <array>
@@ -15,20 +16,13 @@ struct HalfTables {
     QString batting;  // today's batting table of the team at bat
     QString pitching; // today's pitching table of the fielding team
     QString side;     // "先攻" or "後攻": the team at bat
+    db::Side battingSide;
+    db::Side fieldingSide;
 };
 HalfTables halfTables(bool half);
 
-// The batter panel as stored in a today row.
-struct BatterLine {
-    QString atBats, hits, homeRuns, rbis, average;
-    std::array<QString, 8> results;
-};
-
-// The pitcher panel as stored in the pitching row.
-struct PitcherLine {
-    QString number, name, thirds, strikes, balls, hitsAllowed, homeRunsAllowed, strikeouts, walks,
-        runs, earnedRuns;
-};
+using db::BatterLine;
+using db::PitcherLine;
 
 // One player of a season roster.
 struct RosterPlayer {

@@ -216,6 +216,19 @@ Result<int> Database::exec(const QString& sql, const QVariantList& values)
     return q.numRowsAffected();
 }
 
+Result<Done> Database::execute(const Statement& statement)
+{
+    return asDone(exec(statement.sql, statement.values));
+}
+
+Result<Done> Database::execute(const Statements& statements)
+{
+    for (const Statement& s : statements)
+        if (auto r = execute(s); !r)
+            return r;
+    return success();
+}
+
 Result<Done> Database::begin()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);

@@ -28,6 +28,13 @@ private:
 
 using Rows = QList<Row>;
 
+// One statement with its bound values.
+struct Statement {
+    QString sql;
+    QVariantList values;
+};
+using Statements = QList<Statement>;
+
 // A unit of work: opens with the window's current connection string, runs
 // statements with bound values, and closes at its end. With pooling the
 // connection underneath stays open for the next unit of the same string.
@@ -47,6 +54,9 @@ public:
 
     Result<Rows> query(const QString& sql, const QVariantList& values = {});
     Result<int> exec(const QString& sql, const QVariantList& values = {});
+    // Runs the statements in turn; the first failure ends the run.
+    Result<Done> execute(const Statement& statement);
+    Result<Done> execute(const Statements& statements);
 
     // Runs the work in one transaction: all of it, or none of it.
     Result<Done> transaction(const std::function<Result<Done>()>& work);

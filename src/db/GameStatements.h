@@ -3,7 +3,9 @@
 #include "Database.h"
 
 // The statements on the today tables that several windows share: start of
-// game, pitcher change, pitcher's line, substitution and batter's line.
+// game, pitcher change, pitcher's line, substitution and batter's line. Each
+// is built as a Statement (values bound, never spliced in), so that a window
+// can run it at once or as part of a larger unit of work.
 namespace hp::db {
 
 // The team that bats first (F tables) or second (L tables).
@@ -23,22 +25,35 @@ struct PitcherLine {
 };
 
 // "DELETE FROM" a table named by the program (never by the operator).
-Result<Done> deleteAll(Database& db, const QString& table);
+Statement deleteAllStatement(const QString& table);
 // A batting row of a new game: slot, team, number, name and position.
-Result<Done> insertBattingSlot(Database& db, Side side, int slot, const QString& team,
-                               const QString& number, const QString& name, const QString& position);
-// The pitching row of a new game or a pitcher change (after deleteAll).
-Result<Done> insertPitcher(Database& db, Side side, const QString& number, const QString& name,
+Statement battingSlotStatement(Side side, int slot, const QString& team, const QString& number,
+                               const QString& name, const QString& position);
+// The pitching row of a new game or of a pitcher change (after the delete).
+Statement pitcherStatement(Side side, const QString& number, const QString& name,
                            const QString& team);
 // Pitcher change: the table's one row replaced by the new pitcher, fresh figures.
+Statements pitcherChangeStatements(Side side, const QString& number, const QString& name,
+                                   const QString& team);
+// The pitcher's line: every column of the table's one row.
+Statement pitcherLineStatement(Side side, const PitcherLine& line);
+// Substitution: a slot's player replaced, his figures fresh.
+Statement substitutionStatement(Side side, int slot, const QString& number, const QString& name,
+                                const QString& team);
+// The batter's line: a slot's figures and plate appearances.
+Statement batterLineStatement(Side side, int slot, const BatterLine& line);
+
+// The same, run at once.
+Result<Done> deleteAll(Database& db, const QString& table);
+Result<Done> insertBattingSlot(Database& db, Side side, int slot, const QString& team,
+                               const QString& number, const QString& name, const QString& position);
+Result<Done> insertPitcher(Database& db, Side side, const QString& number, const QString& name,
+                           const QString& team);
 Result<Done> changePitcher(Database& db, Side side, const QString& number, const QString& name,
                            const QString& team);
-// The pitcher's line: every column of the table's one row.
 Result<Done> savePitcherLine(Database& db, Side side, const PitcherLine& line);
-// Substitution: a slot's player replaced, his figures fresh.
 Result<Done> substituteBatter(Database& db, Side side, int slot, const QString& number,
                               const QString& name, const QString& team);
-// The batter's line: a slot's figures and plate appearances.
 Result<Done> saveBatterLine(Database& db, Side side, int slot, const BatterLine& line);
 
 } // namespace hp::db
