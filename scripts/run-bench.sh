@@ -7,4 +7,5 @@ pgdir=$(mktemp -d /tmp/homeplate-pg.XXXXXX)
 trap 'bash scripts/pg-test-server.sh stop "$pgdir"' EXIT
 conn=$(bash scripts/pg-test-server.sh start "$pgdir") || exit 1
 "$build/bench/bench_db" "$conn"
+"$build/bench/bench_console" "$conn"
 "$build/bench/bench_cg" "$build/cg/homeplate-cg" cg/demo/demo.PRJ

@@ -103,6 +103,8 @@ Result<db::Rows> ConsoleDatabase::query(const QString& sql, const QVariantList& 
     db::Database* db = session();
     if (!db)
         return Result<db::Rows>::failure(QStringLiteral("資料庫無法使用"));
+    if (m_observer)
+        m_observer({sql, values});
     auto rows = db->query(sql, values);
     if (!rows)
         fail(rows.error());
@@ -125,6 +127,8 @@ void ConsoleDatabase::store(const Statements& statements)
         db::Database* db = session();
         if (!db)
             return;
+        if (m_observer)
+            m_observer(s);
         if (const auto r = db->exec(s.sql, s.values); !r) {
             fail(r.error());
             return;

@@ -48,6 +48,12 @@ public:
     // tables an older database may lack. Their failure is reported.
     void setPreparation(std::function<Statements(db::ConnectionSettings::Engine)> preparation);
 
+    // Sees every statement as it is run (benchmarks, diagnostics).
+    void setObserver(std::function<void(const Statement&)> observer)
+    {
+        m_observer = std::move(observer);
+    }
+
 signals:
     // A statement or the connection failed: the engine's words.
     void failed(const QString& error);
@@ -62,6 +68,7 @@ private:
 
     std::function<QString()> m_connectionString;
     std::function<Statements(db::ConnectionSettings::Engine)> m_preparation;
+    std::function<void(const Statement&)> m_observer;
     QString m_prepared;
     int m_depth = 0;
     std::unique_ptr<db::Database> m_db;
