@@ -100,10 +100,7 @@ void Baseball_Beat::buildLayout()
     m_nextHalf->setObjectName(QStringLiteral("Next_Command"));
     m_nextHalf->setEnabled(false);
     m_nextHalf->setMinimumHeight(48);
-    QFont f = m_nextHalf->font();
-    f.setPointSize(f.pointSize() + 4);
-    f.setBold(true);
-    m_nextHalf->setFont(f);
+    m_nextHalf->setFont(boldFont(m_nextHalf->font(), 4));
     auto* clearKeys = new QPushButton(QStringLiteral("Delsetting"), central);
     clearKeys->setObjectName(QStringLiteral("Command3"));
     clearKeys->setToolTip(QStringLiteral("清除局數與棒次設定,下次開啟從一局上半開始"));

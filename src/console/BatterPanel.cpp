@@ -51,9 +51,7 @@ void BatterPanel::build()
     m_name = new ClickLabel(QStringLiteral("NameS_Lab"), QStringLiteral("Name"), this);
     m_name->setAlignment(Qt::AlignCenter);
     m_name->setToolTip(QStringLiteral("按一下換代打"));
-    QFont big = m_name->font();
-    big.setPointSize(big.pointSize() + 5);
-    big.setBold(true);
+    const QFont big = boldFont(m_name->font(), 5);
     m_name->setFont(big);
     m_number->setFont(big);
     m_slot = caption(QStringLiteral("SS_Lab"), QString(), this);
@@ -321,15 +319,12 @@ void BatterPanel::NameS_Lab_Click()
 
 void BatterPanel::BackupS_Combo_Enter()
 {
-    // "number:name" as chosen; a text typed without a colon is a name.
     const QString text = m_substitutes->currentText().trimmed();
-    const QStringList parts = text.split(u':');
-    const QString number = parts.size() > 1 ? parts[0].trimmed() : QString();
-    const QString name = (parts.size() > 1 ? parts[1] : parts[0]).trimmed();
-    if (name.isEmpty())
+    const RosterPlayer chosen = chosenPlayer(text);
+    if (chosen.name.isEmpty())
         return;
     const ConsoleDatabase::Action action(m_db);
-    const auto player = batterOfTeam(m_db, m_team->text(), number, name);
+    const auto player = batterOfTeam(m_db, m_team->text(), chosen.number, chosen.name);
     if (!player) {
         emit message(QStringLiteral("「%1」不在%2的打擊名單中,無法換人").arg(text, m_team->text()),
                      QStringLiteral("錯誤提示"));

@@ -53,6 +53,14 @@ HalfTables halfTables(bool half)
             half ? QStringLiteral("後攻") : QStringLiteral("先攻"), batting, fielding};
 }
 
+RosterPlayer chosenPlayer(const QString& text)
+{
+    const QStringList parts = text.trimmed().split(u':');
+    if (parts.size() > 1)
+        return {parts[0].trimmed(), parts[1].trimmed(), {}};
+    return {{}, parts[0].trimmed(), {}};
+}
+
 std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position)
 {
     return db.firstRow(QStringLiteral("SELECT * FROM ") + halfTables(half).batting +

@@ -29,6 +29,10 @@ struct RosterPlayer {
     QString number, name, team;
 };
 
+// A chooser's text: "number:name" as offered (the name up to a second colon),
+// or a name typed without a colon (no number then).
+RosterPlayer chosenPlayer(const QString& text);
+
 // Loads.
 std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position);
 std::optional<db::Row> seasonBatter(ConsoleDatabase& db, const QString& number,

@@ -97,6 +97,13 @@ QString indexed(const char* name, int index)
     return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
 }
 
+QFont boldFont(QFont font, int extraPoints)
+{
+    font.setPointSize(font.pointSize() + extraPoints);
+    font.setBold(true);
+    return font;
+}
+
 void setHighlight(QWidget* widget, bool on)
 {
     QPalette p = widget->palette();

@@ -69,6 +69,9 @@ protected:
 // The name of an indexed control: "Name(i)".
 QString indexed(const char* name, int index);
 
+// A bold font some points larger, for the figures an operator reads at a glance.
+QFont boldFont(QFont font, int extraPoints);
+
 // White on blue for the current line-score cell, black on white otherwise.
 void setHighlight(QWidget* widget, bool on);
 

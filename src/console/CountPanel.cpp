@@ -32,9 +32,7 @@ CountPanel::CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget*
     heading->setObjectName(QStringLiteral("Label3"));
     heading->setAlignment(Qt::AlignCenter);
     grid->addWidget(heading, 0, 0, 1, 3);
-    QFont big = font();
-    big.setPointSize(big.pointSize() + 12);
-    big.setBold(true);
+    const QFont big = boldFont(font(), 12);
     const QStringList tips{QStringLiteral("好球"), QStringLiteral("壞球"), QStringLiteral("出局")};
     const QStringList bases{QStringLiteral("一壘"), QStringLiteral("二壘"), QStringLiteral("三壘")};
     for (int i = 1; i <= 3; ++i) {

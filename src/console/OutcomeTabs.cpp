@@ -33,10 +33,7 @@ OutcomeTabs::OutcomeTabs(QWidget* parent)
             auto* b = new QPushButton(names[i], page);
             b->setObjectName(indexed(base, i));
             b->setMinimumHeight(38);
-            QFont f = b->font();
-            f.setPointSize(f.pointSize() + 3);
-            f.setBold(true);
-            b->setFont(f);
+            b->setFont(boldFont(b->font(), 3));
             buttons << b;
             grid->addWidget(b, i / 4, i % 4);
             connect(b, &QPushButton::clicked, this, [this, group, i] { emit outcome(group, i); });

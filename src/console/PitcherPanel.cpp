@@ -50,9 +50,7 @@ void PitcherPanel::build()
 {
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(6);
-    QFont big = font();
-    big.setPointSize(big.pointSize() + 5);
-    big.setBold(true);
+    const QFont big = boldFont(font(), 5);
 
     m_number = new QLabel(this);
     m_number->setObjectName(QStringLiteral("NoP_Lab"));
@@ -283,11 +281,9 @@ void PitcherPanel::BackupP_Combo_KeyPress(int key)
     SavePitcherStats();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         const QString text = m_relievers->currentText().trimmed();
-        const QStringList parts = text.split(u':');
-        const QString number = parts.size() > 1 ? parts[0].trimmed() : QString();
-        const QString name = (parts.size() > 1 ? parts[1] : parts[0]).trimmed();
-        if (!name.isEmpty()) {
-            const auto player = pitcherOfTeam(m_db, m_team->text(), number, name);
+        const RosterPlayer chosen = chosenPlayer(text);
+        if (!chosen.name.isEmpty()) {
+            const auto player = pitcherOfTeam(m_db, m_team->text(), chosen.number, chosen.name);
             if (player) {
                 m_db.store(changePitcher(m_state.half, *player, m_clock.now()));
                 m_relievers->hide();
