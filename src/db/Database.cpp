@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <map>
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcDb, "homeplate.db")
 
@@ -39,19 +41,6 @@ QString errorText(const QSqlError& e)
     return text;
 }
 
-// A statement without values runs as it stands: PostgreSQL cannot prepare
-// utility statements such as CREATE.
-bool run(QSqlQuery& q, const QString& sql, const QVariantList& values)
-{
-    if (values.isEmpty())
-        return q.exec(sql);
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
-
 // A server connection kept between units may have died with its server (a
 // restart, an administrator): it is checked before a unit relies on it, so
 // that the operator's next write is not the one that fails.
@@ -64,6 +53,59 @@ bool pooledConnectionAlive(const QString& name, ConnectionSettings::Engine engin
         return true;
     QSqlQuery probe(db);
     return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+// Prepared statements of the connections, by connection and statement text:
+// a statement the program runs again goes to the server once as a PREPARE,
+// then only as EXECUTE with its values (PostgreSQL would otherwise prepare,
+// execute and deallocate it every time). Dropped with their connection.
+using KeptStatements = std::map<QString, std::unique_ptr<QSqlQuery>>;
+std::map<QString, KeptStatements>& preparedStatements()
+{
+    // Never destroyed: at exit the drivers may be gone before static objects.
+    static auto* kept = new std::map<QString, KeptStatements>;
+    return *kept;
+}
+
+void removeConnection(const QString& name)
+{
+    preparedStatements().erase(name);
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Runs a statement: with values on a prepared statement kept for the
+// connection, without values as it stands (PostgreSQL cannot prepare utility
+// statements such as CREATE, and they are not repeated). Returns the query
+// that ran, successful or not.
+QSqlQuery& runKept(const QString& connection, QSqlQuery& oneOff, const QString& sql,
+                   const QVariantList& values, bool forwardOnly, bool& ok)
+{
+    if (values.isEmpty()) {
+        oneOff.setForwardOnly(forwardOnly);
+        ok = oneOff.exec(sql);
+        return oneOff;
+    }
+    KeptStatements& kept = preparedStatements()[connection];
+    auto it = kept.find(sql);
+    if (it == kept.end()) {
+        auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection, false));
+        q->setForwardOnly(forwardOnly);
+        if (!q->prepare(sql)) {
+            oneOff = std::move(*q);
+            ok = false;
+            return oneOff;
+        }
+        it = kept.emplace(sql, std::move(q)).first;
+    }
+    QSqlQuery& q = *it->second;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    ok = q.exec();
+    return q;
 }
 
 QString poolName(const QString& connectionString)
@@ -117,11 +159,7 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
     if (pooled && QSqlDatabase::contains(name)) {
         if (pooledConnectionAlive(name, settings->engine))
             return std::unique_ptr<Database>(new Database(name, true, settings->engine));
-        {
-            QSqlDatabase stale = QSqlDatabase::database(name, false);
-            stale.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        removeConnection(name);
     }
 
     QString error;
@@ -159,11 +197,7 @@ Database::~Database()
 {
     if (m_pooled && !m_broken)
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connectionName);
+    removeConnection(m_connectionName);
 }
 
 void Database::closePool()
@@ -171,11 +205,7 @@ void Database::closePool()
     for (const QString& name : QSqlDatabase::connectionNames()) {
         if (!name.startsWith(QStringLiteral("hp-pool-")))
             continue;
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        removeConnection(name);
     }
 }
 
@@ -189,9 +219,10 @@ Result<Done> Database::fail(const QString& what, const QString& detail)
 
 Result<Rows> Database::query(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    q.setForwardOnly(true);
-    if (!run(q, sql, values))
+    QSqlQuery oneOff(QSqlDatabase::database(m_connectionName, false));
+    bool ok = false;
+    QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, true, ok);
+    if (!ok)
         return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
     const QSqlRecord record = q.record();
     auto names = std::make_shared<QStringList>();
@@ -205,15 +236,21 @@ Result<Rows> Database::query(const QString& sql, const QVariantList& values)
             row << valueText(q.value(i));
         rows.append(Row(names, std::move(row)));
     }
+    // A kept statement holds no cursor (nor, on SQLite, a lock) between uses.
+    q.finish();
     return rows;
 }
 
 Result<int> Database::exec(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    if (!run(q, sql, values))
+    QSqlQuery oneOff(QSqlDatabase::database(m_connectionName, false));
+    bool ok = false;
+    QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, false, ok);
+    if (!ok)
         return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
-    return q.numRowsAffected();
+    const int affected = q.numRowsAffected();
+    q.finish();
+    return affected;
 }
 
 Result<Done> Database::execute(const Statement& statement)
