@@ -201,32 +201,41 @@ private slots:
         const QString path = m_templates + QStringLiteral("/late.PRJ");
         writeFile(path, slow);
 
-        QTcpSocket busy, late;
+        QTcpSocket busy;
         busy.connectToHost(QHostAddress::LocalHost, m_cg.port());
-        late.connectToHost(QHostAddress::LocalHost, m_cg.port());
-        QVERIFY(busy.waitForConnected(2000) && late.waitForConnected(2000));
+        QVERIFY(busy.waitForConnected(2000));
         QCOMPARE(exchange(busy, command(17, path.toUtf8())), 1);
-        QCOMPARE(exchange(late, QByteArray("P\0\0\0\0", 5)), 1); // taken by the server
-
-        QElapsedTimer clock;
-        clock.start();
-        const QByteArray frame =
+        const QByteArray preview =
             command(24, "[BYNAME][SLOW][" + m_templates.toUtf8() + "/TempImageA.BMP][A][BMP]\r\n");
         QByteArray length(4, '\0');
-        qToBigEndian(qint32(frame.size()), length.data());
-        busy.write(length + frame);
-        QVERIFY(busy.waitForBytesWritten(1000));
-        // The console's request, then its timeout: it closes the connection.
-        late.write(QByteArray("\0\0\0\x1bS\0\0\0\x04[BYNAME][QUICK][FO][3]", 31));
-        QVERIFY(late.waitForBytesWritten(1000));
-        late.abort();
-        QVERIFY2(!replyWaiting(busy), "the preview was too quick to keep the server busy");
+        qToBigEndian(qint32(preview.size()), length.data());
 
-        QVERIFY(busy.waitForReadyRead(10000));
-        qInfo("slow preview took %lld ms", qlonglong(clock.elapsed()));
-        busy.readAll();
-        // Had the late request been acted on, the page would be on air now.
-        QCOMPARE(exchange(busy, command(5, "[BYNAME][QUICK]")), 0);
+        // Valid only if the late client left while the server was still busy;
+        // a loaded machine may hold this test back longer than the preview.
+        bool whileBusy = false;
+        for (int attempt = 0; attempt < 3 && !whileBusy; ++attempt) {
+            QTcpSocket late;
+            late.connectToHost(QHostAddress::LocalHost, m_cg.port());
+            QVERIFY(late.waitForConnected(2000));
+            QCOMPARE(exchange(late, QByteArray("P\0\0\0\0", 5)), 1); // taken by the server
+            QElapsedTimer clock;
+            clock.start();
+            busy.write(length + preview);
+            QVERIFY(busy.waitForBytesWritten(1000));
+            // The console's request, then its timeout: it closes the connection.
+            late.write(QByteArray("\0\0\0\x1bS\0\0\0\x04[BYNAME][QUICK][FO][3]", 31));
+            QVERIFY(late.waitForBytesWritten(1000));
+            late.abort();
+            whileBusy = !replyWaiting(busy);
+            QVERIFY(busy.waitForReadyRead(10000));
+            qInfo("slow preview took %lld ms", qlonglong(clock.elapsed()));
+            busy.readAll();
+            // Had the late request been acted on, the page would be on air now.
+            const qint32 takenOff = exchange(busy, command(5, "[BYNAME][QUICK]"));
+            if (whileBusy)
+                QCOMPARE(takenOff, 0);
+        }
+        QVERIFY2(whileBusy, "the preview was too quick to keep the server busy");
         QVERIFY(m_cg.output().contains(QStringLiteral("left before its request")));
     }
 
@@ -260,7 +269,7 @@ private slots:
     void cleanupTestCase() { m_cg.stop(); }
 
 private:
-    static constexpr int kSlowLayers = 300;
+    static constexpr int kSlowLayers = 500;
     QTemporaryDir m_dir;
     QString m_templates;
     QString m_project;
