@@ -107,8 +107,10 @@ int main(int argc, char* argv[])
     const quint16 port = probe.serverPort();
     probe.close();
     QProcess cgServer;
+    // Previews go to a folder of their own, not beside the project in the sources.
     cgServer.start(server, {QStringLiteral("--headless"), QStringLiteral("--listen"),
-                            QStringLiteral("127.0.0.1:%1").arg(port)});
+                            QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--previews"),
+                            dir.path()});
     if (!cgServer.waitForStarted())
         return 1;
     cglink::CgLink link(std::make_shared<cglink::TcpQpxNet>());

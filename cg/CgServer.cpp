@@ -5,7 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
-#include <QTcpSocket>
+#include <poll.h>
 
 Q_LOGGING_CATEGORY(lcCg, "homeplate.cg")
 
@@ -13,16 +13,36 @@ namespace hp::cg {
 
 using namespace cglink;
 
+namespace {
+
+// Bytes the socket takes from the network ahead of the server reading them.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
+
+// Whether the client is still there to take the reply. Its closing may wait,
+// unread, behind requests already received: the kernel knows of it before the
+// socket does.
+bool stillConnected(QTcpSocket* socket)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return false;
+    pollfd p{int(socket->socketDescriptor()), POLLIN | POLLRDHUP, 0};
+    if (::poll(&p, 1, 0) < 0)
+        return true;
+    return (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) == 0;
+}
+
+} // namespace
+
 CgServer::CgServer(ServerState& state, QObject* parent)
     : QObject(parent)
     , m_state(state)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &CgServer::onNewConnection);
+    connect(&m_acceptor, &Acceptor::accepted, this, &CgServer::onAccepted);
 }
 
 bool CgServer::listen(const QHostAddress& address, quint16 port)
 {
-    return m_server.listen(address, port);
+    return m_acceptor.listen(address, port);
 }
 
 bool CgServer::setLog(const QString& path)
@@ -43,42 +63,82 @@ void CgServer::log(const QString& fn, int client, qint32 code, const QString& te
     m_log.flush();
 }
 
-void CgServer::onNewConnection()
+void CgServer::onAccepted(qintptr descriptor)
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        const int id = m_nextClient++;
-        m_clients.insert(socket, Client{id, {}});
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        qCInfo(lcCg) << "client" << id << "connected from" << socket->peerAddress().toString();
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            qCInfo(lcCg) << "client" << m_clients.value(socket).id << "left";
-            m_clients.remove(socket);
-            socket->deleteLater();
-        });
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        qCWarning(lcCg) << "cannot take a connection:" << socket->errorString();
+        delete socket;
+        return;
     }
+    const int id = m_nextClient++;
+    m_clients.insert(socket, Client{id, {}, false});
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setReadBufferSize(kSocketReadBuffer);
+    qCInfo(lcCg) << "client" << id << "connected from" << socket->peerAddress().toString();
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { onBytesWritten(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        qCInfo(lcCg) << "client" << m_clients.value(socket).id << "left";
+        m_clients.remove(socket);
+        socket->deleteLater();
+        m_acceptor.retry(); // a descriptor is free again
+    });
+}
+
+void CgServer::drop(QTcpSocket* socket)
+{
+    socket->disconnect(this);
+    m_clients.remove(socket);
+    socket->abort();
+    socket->deleteLater();
+    m_acceptor.retry();
+}
+
+void CgServer::onBytesWritten(QTcpSocket* socket)
+{
+    const auto it = m_clients.find(socket);
+    if (it == m_clients.end() || !it->waiting || socket->bytesToWrite() > kMaxUnsent / 2)
+        return;
+    it->waiting = false;
+    onReadyRead(socket); // what arrived meanwhile is parked and signals nothing
 }
 
 void CgServer::onReadyRead(QTcpSocket* socket)
 {
-    auto it = m_clients.find(socket);
-    if (it == m_clients.end())
+    const auto it = m_clients.find(socket);
+    if (it == m_clients.end() || it->waiting)
         return;
     Client& client = it.value();
-    client.reader.append(socket->readAll());
     QByteArray payload;
     for (;;) {
-        const auto status = client.reader.next(payload);
-        if (status == wire::FrameReader::Status::NeedMore)
+        if (socket->bytesToWrite() > kMaxUnsent) {
+            client.waiting = true; // resumed by onBytesWritten
             return;
+        }
+        const auto status = client.reader.next(payload);
+        if (status == wire::FrameReader::Status::NeedMore) {
+            // Read no more than one frame can need; the rest waits in the
+            // socket and, once its buffer is full, in the network.
+            const QByteArray more = socket->read(kMaxParked - client.reader.buffered());
+            if (more.isEmpty())
+                return;
+            client.reader.append(more);
+            continue;
+        }
         if (status == wire::FrameReader::Status::TooLarge) {
             qCWarning(lcCg) << "client" << client.id << "sent an absurd frame length; closing it";
-            m_clients.erase(it);
-            socket->abort();
-            socket->deleteLater();
+            drop(socket);
             return;
         }
         const auto request = wire::decodeRequest(payload);
+        if (!stillConnected(socket)) {
+            // It gave up waiting: acting now would put a graphic on air late.
+            qCWarning(lcCg) << "client" << client.id << "left before its request"
+                            << (request ? request->code : -1) << "was acted on; dropped";
+            drop(socket);
+            return;
+        }
         wire::Reply reply;
         if (!request) {
             qCWarning(lcCg) << "client" << client.id << "sent a malformed request";

@@ -1,7 +1,11 @@
 #include "Project.h"
 
-#include <QFile>
+#include "SafeFile.h"
+
+#include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace hp::cg {
 
@@ -63,6 +67,47 @@ std::optional<QColor> colour(const QString& w)
     if (!c.isValid())
         return std::nullopt;
     return c;
+}
+
+std::optional<QSize> pageSize(const QString& w, const QString& h)
+{
+    const auto pw = number(w), ph = number(h);
+    if (!pw || !ph || *pw <= 0 || *ph <= 0 || *pw > kMaxPageSize.width() ||
+        *ph > kMaxPageSize.height())
+        return std::nullopt;
+    return QSize(*pw, *ph);
+}
+
+// A file named relative to the project's folder and staying in it.
+bool staysInFolder(const QString& file)
+{
+    const QString clean = QDir::cleanPath(file);
+    return !file.isEmpty() && QDir::isRelativePath(file) && clean != QStringLiteral("..") &&
+           !clean.startsWith(QStringLiteral("../"));
+}
+
+Result<Done> loadPicture(Page& page, const QString& folder)
+{
+    const auto file = existingFileInside(page.backgroundImage, folder);
+    if (!file)
+        return Result<Done>::failure(file.error());
+    const auto bytes = readRegularFile(*file, kMaxImageBytes);
+    if (!bytes)
+        return Result<Done>::failure(bytes.error());
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.width() > kMaxPageSize.width() || size.height() > kMaxPageSize.height())
+        return Result<Done>::failure(QStringLiteral("%1 is larger than %2 x %3")
+                                         .arg(page.backgroundImage)
+                                         .arg(kMaxPageSize.width())
+                                         .arg(kMaxPageSize.height()));
+    page.picture = reader.read();
+    if (page.picture.isNull())
+        return Result<Done>::failure(
+            QStringLiteral("cannot read %1: %2").arg(page.backgroundImage, reader.errorString()));
+    return success();
 }
 
 struct Options {
@@ -134,10 +179,12 @@ Result<Project> parseProject(const QString& text, const QString& path)
         if (key == QStringLiteral("font") && w.size() == 2) {
             project.font = w[1];
         } else if (key == QStringLiteral("canvas") && w.size() == 3) {
-            const auto cw = number(w[1]), ch = number(w[2]);
-            if (!cw || !ch || *cw <= 0 || *ch <= 0)
-                return fail(QStringLiteral("canvas takes a width and a height"));
-            canvas = QSize(*cw, *ch);
+            const auto size = pageSize(w[1], w[2]);
+            if (!size)
+                return fail(QStringLiteral("canvas takes a width and a height up to %1 x %2")
+                                .arg(kMaxPageSize.width())
+                                .arg(kMaxPageSize.height()));
+            canvas = *size;
         } else if (key == QStringLiteral("page") && (w.size() == 2 || w.size() == 4)) {
             if (project.pages.contains(w[1]))
                 return fail(QStringLiteral("page %1 is defined twice").arg(w[1]));
@@ -146,10 +193,12 @@ Result<Project> parseProject(const QString& text, const QString& path)
             p.size = canvas;
             p.background = Qt::transparent;
             if (w.size() == 4) {
-                const auto pw = number(w[2]), ph = number(w[3]);
-                if (!pw || !ph || *pw <= 0 || *ph <= 0)
-                    return fail(QStringLiteral("a page size is a width and a height"));
-                p.size = QSize(*pw, *ph);
+                const auto size = pageSize(w[2], w[3]);
+                if (!size)
+                    return fail(QStringLiteral("a page size is a width and a height up to %1 x %2")
+                                    .arg(kMaxPageSize.width())
+                                    .arg(kMaxPageSize.height()));
+                p.size = *size;
             }
             page = &project.pages.insert(p.name, p).value();
         } else if (!page) {
@@ -158,7 +207,11 @@ Result<Project> parseProject(const QString& text, const QString& path)
             page->aliases << w.mid(1);
         } else if (key == QStringLiteral("background") && w.size() == 2) {
             if (w[1].startsWith(QStringLiteral("image:"))) {
-                page->backgroundImage = project.folder + w[1].mid(6);
+                const QString file = w[1].mid(6);
+                if (!staysInFolder(file))
+                    return fail(QStringLiteral("a background image is a file in the project's "
+                                               "folder, named relative to it"));
+                page->backgroundImage = project.folder + QDir::cleanPath(file);
             } else if (const auto c = colour(w[1]); c && c->isValid()) {
                 page->background = *c;
             } else {
@@ -223,11 +276,20 @@ Result<Project> parseProject(const QString& text, const QString& path)
 
 Result<Project> loadProject(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Result<Project>::failure(
-            QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
-    return parseProject(QString::fromUtf8(file.readAll()), QFileInfo(path).absoluteFilePath());
+    const auto bytes = readRegularFile(path, kMaxProjectBytes);
+    if (!bytes)
+        return Result<Project>::failure(bytes.error());
+    auto project = parseProject(QString::fromUtf8(*bytes), QFileInfo(path).absoluteFilePath());
+    if (!project)
+        return project;
+    for (Page& page : project.value().pages) {
+        if (page.backgroundImage.isEmpty())
+            continue;
+        if (const auto loaded = loadPicture(page, project->folder); !loaded)
+            return Result<Project>::failure(
+                QStringLiteral("%1: page %2: %3").arg(project->path, page.name, loaded.error()));
+    }
+    return project;
 }
 
 } // namespace hp::cg

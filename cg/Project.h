@@ -4,12 +4,19 @@
 
 #include <QColor>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 namespace hp::cg {
+
+// Bounds on what a project may ask for: pages up to 8K UHD, project files
+// and background images of a sane size.
+inline constexpr QSize kMaxPageSize(7680, 4320);
+inline constexpr qint64 kMaxProjectBytes = 4 << 20;
+inline constexpr qint64 kMaxImageBytes = 64 << 20;
 
 // One thing drawn on a page, in drawing order.
 struct Element {
@@ -30,7 +37,8 @@ struct Page {
     QString name;
     QSize size;
     QColor background;       // may be transparent
-    QString backgroundImage; // a file beside the project, or empty
+    QString backgroundImage; // a file in the project's folder, or empty
+    QImage picture;          // that file's image, read with the project
     QStringList aliases;     // other names the console takes the page off by
     QList<Element> elements;
 
@@ -49,6 +57,8 @@ struct Project {
 };
 
 Result<Project> parseProject(const QString& text, const QString& path);
+// Reads the project file and its background images. Only a regular file of at
+// most kMaxProjectBytes is read; an image only from inside the project's folder.
 Result<Project> loadProject(const QString& path);
 
 } // namespace hp::cg

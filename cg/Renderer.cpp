@@ -52,11 +52,8 @@ void paintPage(QPainter& p, const Project& project, const Page& page, const Valu
     const QRect area(QPoint(0, 0), page.size);
     if (page.background.alpha() > 0)
         p.fillRect(area, page.background);
-    if (!page.backgroundImage.isEmpty()) {
-        const QImage bg(page.backgroundImage);
-        if (!bg.isNull())
-            p.drawImage(area, bg);
-    }
+    if (!page.picture.isNull())
+        p.drawImage(area, page.picture);
     for (const Element& e : page.elements) {
         switch (e.kind) {
         case Element::Kind::Rect:

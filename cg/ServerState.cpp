@@ -1,7 +1,6 @@
 #include "ServerState.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include "SafeFile.h"
 
 namespace hp::cg {
 
@@ -141,15 +140,17 @@ ServerState::Outcome ServerState::preview(const QString& text)
     const Page* page = pageOrNull(request->page, outcome);
     if (!page)
         return outcome;
+    // Only where previews belong, whatever the path says: a client must not be
+    // able to write over any file the server may write.
+    const QString folder = m_previewFolder.isEmpty() ? m_project->folder : m_previewFolder;
+    const auto target = newFileInside(request->path, folder);
+    if (!target)
+        return refused(QStringLiteral("preview refused: %1").arg(target.error()));
     const QImage& image = m_canvas.render(*m_project, *page, m_values.value(page->name));
-    // Written beside the target and renamed over it: a reader never sees half a file.
-    QSaveFile file(request->path);
-    if (!file.open(QIODevice::WriteOnly))
-        return refused(
-            QStringLiteral("cannot write %1: %2").arg(request->path, file.errorString()));
-    if (!image.save(&file, "BMP") || !file.commit())
-        return refused(
-            QStringLiteral("cannot write %1: %2").arg(request->path, file.errorString()));
+    const auto written =
+        replaceFile(*target, [&image](QIODevice& file) { return image.save(&file, "BMP"); });
+    if (!written)
+        return refused(written.error());
     return outcome;
 }
 

@@ -29,6 +29,9 @@ public:
     using QObject::QObject;
 
     Outcome execute(qint32 code, const QString& text);
+    // Where previews may be written: this folder, or, when empty, the open
+    // project's folder.
+    void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
     Outcome colourBar();
 
     const std::optional<Project>& project() const { return m_project; }
@@ -56,6 +59,7 @@ private:
     QMap<int, Layer> m_layers;
     bool m_colourBars = false;
     PreviewCanvas m_canvas;
+    QString m_previewFolder;
 };
 
 } // namespace hp::cg

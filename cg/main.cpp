@@ -3,24 +3,14 @@
 // template project, writes preview images and shows the program output.
 
 #include "CgServer.h"
+#include "CommandLine.h"
 #include "ProgramMonitor.h"
 #include "ServerState.h"
-#include "WireProtocol.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QHostAddress>
 #include <cstdio>
 
 namespace {
-
-bool wantsHeadless(int argc, char* argv[])
-{
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--headless") == 0)
-            return true;
-    return false;
-}
 
 int fail(const QString& text)
 {
@@ -28,55 +18,69 @@ int fail(const QString& text)
     return 2;
 }
 
+QStringList arguments(int argc, char* argv[])
+{
+    QStringList out;
+    for (int i = 0; i < argc; ++i)
+        out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Read before the application object exists: --help, --version and a
+    // mistake need no display.
+    const auto line = hp::cg::parseCommandLine(arguments(argc, argv));
+    if (!line)
+        return fail(line.error());
+    if (line->help) {
+        std::fputs(qPrintable(hp::cg::helpText()), stdout);
+        return 0;
+    }
+    if (line->version) {
+        std::printf("%s\n", qPrintable(hp::cg::versionText()));
+        return 0;
+    }
     // Without a window nothing needs a display; text still needs fonts.
-    if (wantsHeadless(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (line->headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!hasDisplay())
+        return fail(QStringLiteral("no display for the on-air monitor; use --headless"));
+    for (const QString& warning : line->warnings)
+        std::fprintf(stderr, "homeplate-cg: %s\n", qPrintable(warning));
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("homeplate-cg"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Homeplate's virtual CG server"));
-    parser.addHelpOption();
-    const QCommandLineOption listenOpt(
-        QStringLiteral("listen"), QStringLiteral("Address and port (default 127.0.0.1:7250)."),
-        QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:7250"));
-    const QCommandLineOption headlessOpt(QStringLiteral("headless"),
-                                         QStringLiteral("Run without the on-air monitor."));
-    const QCommandLineOption logOpt(QStringLiteral("log"),
-                                    QStringLiteral("Write every command received as JSON lines."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption projectOpt(QStringLiteral("project"),
-                                        QStringLiteral("Open this template project at start."),
-                                        QStringLiteral("FILE"));
-    parser.addOptions({listenOpt, headlessOpt, logOpt, projectOpt});
-    parser.process(app);
-
-    const auto endpoint = hp::cglink::wire::parseEndpoint(parser.value(listenOpt));
-    const QHostAddress address(endpoint ? endpoint->host : QString());
-    if (!endpoint || address.isNull())
-        return fail(QStringLiteral("--listen takes ADDR:PORT with a numeric address"));
-
     hp::cg::ServerState state;
-    if (parser.isSet(projectOpt)) {
-        const auto opened = state.execute(17, parser.value(projectOpt));
+    state.setPreviewFolder(line->previews);
+    if (!line->project.isEmpty()) {
+        const auto opened = state.execute(17, line->project);
         if (opened.result < 0)
             return fail(opened.error);
     }
     hp::cg::CgServer server(state);
-    if (parser.isSet(logOpt) && !server.setLog(parser.value(logOpt)))
-        return fail(QStringLiteral("cannot write %1").arg(parser.value(logOpt)));
-    if (!server.listen(address, endpoint->port))
-        return fail(QStringLiteral("cannot listen on %1: %2")
-                        .arg(parser.value(listenOpt), server.errorString()));
-    std::fprintf(stderr, "homeplate-cg: listening on %s:%u\n", qPrintable(address.toString()),
+    if (!line->log.isEmpty() && !server.setLog(line->log))
+        return fail(QStringLiteral("cannot write %1").arg(line->log));
+    if (!server.listen(line->address, line->port))
+        return fail(QStringLiteral("cannot listen on %1:%2: %3")
+                        .arg(line->address.toString())
+                        .arg(line->port)
+                        .arg(server.errorString()));
+    std::fprintf(stderr, "homeplate-cg: listening on %s:%u\n", qPrintable(line->address.toString()),
                  unsigned(server.port()));
 
     std::unique_ptr<hp::cg::ProgramMonitor> monitor;
-    if (!parser.isSet(headlessOpt)) {
+    if (!line->headless) {
         monitor = std::make_unique<hp::cg::ProgramMonitor>(state);
         monitor->show();
         QApplication::setQuitOnLastWindowClosed(true);

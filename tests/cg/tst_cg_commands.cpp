@@ -1,4 +1,5 @@
 #include "CgCommandParser.h"
+#include "CommandLine.h"
 #include "Project.h"
 
 #include <QtTest>
@@ -91,6 +92,53 @@ private slots:
         QVERIFY(!parseProject(QStringLiteral("rect 0 0 1 1 #ff000000\n"), QStringLiteral("c.PRJ")));
         QVERIFY(!parseProject(QStringLiteral("page A\npage A\n"), QStringLiteral("d.PRJ")));
         QVERIFY(!parseProject(QString(), QStringLiteral("e.PRJ")));
+    }
+
+    void projectsAskForNothingUnbounded()
+    {
+        auto parses = [](const char* text) {
+            return bool(parseProject(QString::fromUtf8(text), QStringLiteral("/t/p.PRJ")));
+        };
+        QVERIFY(parses("canvas 7680 4320\npage A\npage B 7680 4320\n"));
+        QVERIFY(!parses("page A 30000 30000\n"));
+        QVERIFY(!parses("canvas 7681 4320\npage A\n"));
+        QVERIFY(!parses("page A 100 4321\n"));
+        // A background image is named inside the project's folder.
+        const auto p = parseProject(QStringLiteral("page A\nbackground image:art/./bg.png\n"),
+                                    QStringLiteral("/t/p.PRJ"));
+        QVERIFY2(p, qPrintable(p.error()));
+        QCOMPARE(p->page(QStringLiteral("A"))->backgroundImage, QStringLiteral("/t/art/bg.png"));
+        QVERIFY(parses("page A\nbackground image:art/../bg.png\n"));
+        QVERIFY(!parses("page A\nbackground image:../bg.png\n"));
+        QVERIFY(!parses("page A\nbackground image:art/../../bg.png\n"));
+        QVERIFY(!parses("page A\nbackground image:/etc/passwd\n"));
+        QVERIFY(!parses("page A\nbackground image:\n"));
+    }
+
+    void listeningBeyondLoopbackIsWarnedAbout()
+    {
+        for (const char* loopback : {"127.0.0.1", "127.0.0.2", "::1"})
+            QVERIFY2(listenWarning(QHostAddress(QString::fromLatin1(loopback))).isEmpty(),
+                     loopback);
+        for (const char* open : {"0.0.0.0", "::", "192.0.2.10", "2001:db8::1"}) {
+            const QString warning = listenWarning(QHostAddress(QString::fromLatin1(open)));
+            QVERIFY2(warning.contains(QStringLiteral("no authentication")), open);
+        }
+        // Read from the command line, before anything is bound.
+        const auto line =
+            parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--listen"),
+                              QStringLiteral("0.0.0.0:7250")});
+        QVERIFY2(line, qPrintable(line.error()));
+        QCOMPARE(line->port, quint16(7250));
+        QCOMPARE(line->warnings.size(), 1);
+        const auto local = parseCommandLine({QStringLiteral("homeplate-cg")});
+        QVERIFY(local);
+        QCOMPARE(local->address, QHostAddress(QHostAddress::LocalHost));
+        QVERIFY(local->warnings.isEmpty());
+        QVERIFY(!parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--listen"),
+                                   QStringLiteral("localhost:7250")}));
+        QVERIFY(!parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--previews"),
+                                   QStringLiteral("/no/such/folder")}));
     }
 };
 

@@ -161,6 +161,7 @@ private slots:
         ServerState state;
         QCOMPARE(state.execute(17, QStringLiteral(DEMO_PROJECT)).result, 1);
         QTemporaryDir dir;
+        state.setPreviewFolder(dir.path());
         const QString empty = dir.filePath(QStringLiteral("empty.BMP"));
         const QString filled = dir.filePath(QStringLiteral("TempImageB.BMP"));
         QCOMPARE(
@@ -187,7 +188,8 @@ private slots:
                      .result,
                  -1);
         QCOMPARE(state.execute(24, QStringLiteral("[BYNAME][SBO][%1]\r\n").arg(filled)).result, -1);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary files left
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 2); // no temporary files left
     }
 
     void monitorCompositesTheLayers()

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+// homeplate-cg's command line, read before anything needs a display.
+namespace hp::cg {
+
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    QHostAddress address;
+    quint16 port = 0;
+    bool headless = false;
+    QString log;
+    QString project;
+    QString previews;
+    QStringList warnings; // to be printed before the server starts
+};
+
+// The arguments as main() has them, program name first.
+Result<CommandLine> parseCommandLine(const QStringList& arguments);
+QString helpText();
+QString versionText();
+// Why listening on this address deserves a warning, or nothing for loopback.
+QString listenWarning(const QHostAddress& address);
+
+} // namespace hp::cg
