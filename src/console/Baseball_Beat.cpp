@@ -139,9 +139,11 @@ void Baseball_Beat::wire()
 {
     m_db->setPreparation(&console::preparation);
     connect(m_db, &ConsoleDatabase::failed, this, [this](const QString& error) {
+        m_databaseAlert = true;
         m_statusBar->setPanelAlert(kNoticePanel, error, true);
     });
     connect(m_db, &ConsoleDatabase::recovered, this, [this] {
+        m_databaseAlert = false;
         m_statusBar->setPanelAlert(kNoticePanel,
                                    QStringLiteral("資料庫已恢復於") +
                                        app::timeOfDayText(m_services.clock.now().time()),
@@ -211,6 +213,12 @@ void Baseball_Beat::Next_Command_Click()
         m_lineScore->unmark(m_state.round);
         m_pitcher->SavePitcherStats();
         m_batter->saveBatterStats();
+        // The outgoing players' lines could not be stored: the half-inning
+        // stays, so that nothing on screen is lost; the operator can retry.
+        if (m_db->actionFailed()) {
+            m_lineScore->markCurrent(m_state);
+            return;
+        }
         m_state.half = !m_state.half;
         // The keys of the change are written with one sync.
         app::SettingsStore::Batch keys(settings);
@@ -223,7 +231,7 @@ void Baseball_Beat::Next_Command_Click()
         const qint16 last = m_state.battingPosition;
         keys.set(outgoing, QString::number(last));
         m_lineScore->markCurrent(m_state);
-        m_state.battingPosition = qint16(game::leadingNumber(settings.get(incoming)));
+        m_state.battingPosition = savedPosition(incoming);
         RebuildNextThree(last);
         for (int i = 1; i <= 3; ++i)
             m_count->setBase(i, false);
@@ -250,7 +258,9 @@ void Baseball_Beat::setInGameGraphics(InGameGraphics* graphics)
 
 void Baseball_Beat::notice(const QString& text)
 {
-    m_statusBar->setPanelAlert(kNoticePanel, text, false);
+    // The engine's words of a failed store stay until the database answers.
+    if (!m_databaseAlert)
+        m_statusBar->setPanelAlert(kNoticePanel, text, false);
 }
 
 void Baseball_Beat::load()
@@ -302,8 +312,8 @@ void Baseball_Beat::loadState()
     m_state.round = qint16(qBound(1.0, round, 12.0));
     m_state.half = settings.get(QStringLiteral("Half"), QStringLiteral("False"))
                        .compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
-    m_state.battingPosition = qint16(game::leadingNumber(
-        settings.get(m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"))));
+    m_state.battingPosition =
+        savedPosition(m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"));
 
     Command4_Click();
     m_pitcher->LoadPitcherPanel();
@@ -321,8 +331,15 @@ void Baseball_Beat::Command4_Click()
 {
     const ConsoleDatabase::Action action(*m_db);
     m_outcomes->setEnabled(true);
-    m_batter->loadNextBatter();
-    m_graphics.run(kBatterTodayGraphic);
+    if (m_batter->loadNextBatter())
+        m_graphics.run(kBatterTodayGraphic);
+}
+
+qint16 Baseball_Beat::savedPosition(const QString& key) const
+{
+    // A batting position outside the order counts as none: the next is the first.
+    const double saved = game::leadingNumber(m_services.settings.get(key));
+    return saved >= 1 && saved <= 9 ? qint16(saved) : qint16(0);
 }
 
 void Baseball_Beat::Command3_Click()

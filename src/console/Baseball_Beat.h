@@ -75,6 +75,8 @@ private:
     // 下三棒 after the last batting position of the team not at bat.
     void RebuildNextThree(int lastPosition);
     void notice(const QString& text);
+    // A batting position stored under the key, 0 when there is none in 1..9.
+    qint16 savedPosition(const QString& key) const;
 
     app::Services m_services;
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
@@ -94,6 +96,7 @@ private:
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
     bool m_sboDeferred = false;
+    bool m_databaseAlert = false;
     QWidget* m_graphicsArea = nullptr;
 };
 

@@ -192,8 +192,10 @@ bool BatterPanel::loadSlot(const QString& slot)
 {
     const auto row = batterOfSlot(m_db, m_state.half, slot.toInt());
     if (!row) {
-        emit notice(
-            QStringLiteral("第%1棒在%2沒有資料").arg(slot, halfTables(m_state.half).batting));
+        // A refused read is already on the status bar in the engine's words.
+        if (!m_db.actionFailed())
+            emit notice(
+                QStringLiteral("第%1棒在%2沒有資料").arg(slot, halfTables(m_state.half).batting));
         return false;
     }
     auto put = [&](auto* control, const char* column) {
@@ -254,18 +256,21 @@ void BatterPanel::enableResultBoxes()
     }
 }
 
-void BatterPanel::loadNextBatter()
+bool BatterPanel::loadNextBatter()
 {
     const ConsoleDatabase::Action action(m_db);
-    m_state.battingPosition = qint16(m_state.battingPosition + 1);
-    if (m_state.battingPosition == 10)
-        m_state.battingPosition = 1;
-    loadSlot(QString::number(m_state.battingPosition));
+    const qint16 next = qint16(m_state.battingPosition % 9 + 1);
+    // The batter on screen stays the one whose line is stored until the next
+    // one is really loaded.
+    if (!loadSlot(QString::number(next)))
+        return false;
+    m_state.battingPosition = next;
     const auto season = seasonBatter(m_db, m_number->text(), m_team->text());
     setSeasonTotals(season);
     fillInformation(season);
     enableResultBoxes();
     setSeasonLine();
+    return true;
 }
 
 void BatterPanel::setSeasonLine()

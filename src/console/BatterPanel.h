@@ -28,8 +28,9 @@ public:
     BatterPanel(ConsoleState& state, ConsoleDatabase& db, const app::Clock& clock,
                 QWidget* parent = nullptr);
 
-    // Command4: the next slot of the batting order (9 wraps to 1) and its batter.
-    void loadNextBatter();
+    // Command4: the next slot of the batting order (9 wraps to 1) and its
+    // batter; false, with the position unchanged, when that slot cannot be loaded.
+    bool loadNextBatter();
     // The panel as SaveBatterStats stores it.
     BatterLine line() const;
     void saveBatterStats();

@@ -43,6 +43,9 @@ public:
     // their own when none is running).
     void store(const Statements& statements);
     void store(const Statement& statement) { store(Statements{statement}); }
+    // Whether the current action's database work has failed (its reads are
+    // refused from then on, and nothing of it is stored).
+    bool actionFailed() const { return m_actionFailed; }
 
     // Statements run once per connection string before the first action, for
     // tables an older database may lack. Their failure is reported.

@@ -192,6 +192,10 @@ void PitcherPanel::LoadPitcherPanel()
     const ConsoleDatabase::Action action(m_db);
     const QString table = halfTables(m_state.half).pitching;
     const auto row = fieldingPitcher(m_db, m_state.half);
+    // A refused read leaves the panel as it is: what it shows is what the
+    // operator counted.
+    if (m_db.actionFailed())
+        return;
     for (int i = 0; i < int(std::size(kCounters)); ++i)
         if (kCounters[i].column)
             m_counters[i]->setText(row ? row->value(QString::fromUtf8(kCounters[i].column))
@@ -277,8 +281,10 @@ void PitcherPanel::BackupP_Combo_KeyPress(int key)
 {
     const ConsoleDatabase::Action action(m_db);
     // The pitches counted since the last outcome are stored before the panel
-    // is loaded again, whatever the key.
+    // is loaded again, whatever the key; if they cannot be, the panel stays.
     SavePitcherStats();
+    if (m_db.actionFailed())
+        return;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         const QString text = m_relievers->currentText().trimmed();
         const RosterPlayer chosen = chosenPlayer(text);

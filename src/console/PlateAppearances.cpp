@@ -95,7 +95,7 @@ void PlateAppearances::write(const game::PlateAppearanceCounters& before,
     put(before.outs, after.outs, [&](double v) { m_t.count.setCount(CountPanel::Outs, int(v)); });
 }
 
-QString PlateAppearances::homeRunKey(int box) const
+QString PlateAppearances::boxKey(int box) const
 {
     return (m_state.half ? QStringLiteral("T") : QStringLiteral("B")) +
            QString::number(m_state.battingPosition) + u'|' + m_t.batter.batterName() + u'|' +
@@ -116,8 +116,9 @@ void PlateAppearances::record(const QString& caption)
     m_t.batter.openResultBoxesUpTo(box);
     m_t.batter.setResult(box, caption);
     if (const auto* rule = game::findOutcome(caption); rule && !rule->plusRuns.isEmpty())
-        m_homeRuns.insert(homeRunKey(box),
+        m_homeRuns.insert(boxKey(box),
                           {r.counters.rbis - before.rbis, m_state.round, m_state.half});
+    m_outsAdded.insert(boxKey(box) + caption, r.counters.outsRecorded - before.outsRecorded);
     write(before, r.counters);
     if (r.announceThirdOut) {
         m_t.nextHalf.setEnabled(true);
@@ -134,20 +135,32 @@ void PlateAppearances::undo(int box)
 {
     const QString text = m_t.batter.results().value(box - 1);
     std::optional<double> homeRunRuns;
-    const auto known = m_homeRuns.constFind(homeRunKey(box));
+    const auto known = m_homeRuns.constFind(boxKey(box));
     // The runs come off only in the half-inning that scored them: its cell and
     // its pitcher are the ones on screen.
     if (known != m_homeRuns.constEnd() && known->round == m_state.round &&
         known->half == m_state.half)
         homeRunRuns = known->runs;
     const game::PlateAppearanceCounters before = read();
-    const game::UndoResult r = game::undo(text, before, homeRunRuns);
+    game::UndoResult r = game::undo(text, before, homeRunRuns);
+    // An out recorded in this session takes back what it really added.
+    // (Only while the box still holds what was recorded there.)
+    if (const auto added = m_outsAdded.constFind(boxKey(box) + text);
+        added != m_outsAdded.constEnd() && r.reversed) {
+        const bool enough = before.outsRecorded >= *added;
+        r.counters.outsRecorded = enough ? before.outsRecorded - *added : before.outsRecorded;
+        if (enough && r.notice.text == game::kOutsRecordedMessage)
+            r.notice = {};
+        else if (!enough && r.notice.isEmpty())
+            r.notice = {game::kOutsRecordedMessage.toString(), game::kOutsRecordedTitle.toString()};
+    }
     write(before, r.counters);
     if (r.notice.text == game::kHomeRunRunsMessage)
         emit notice(r.notice.text);
     else if (!r.notice.isEmpty())
         emit message(r.notice.text, r.notice.title);
-    m_homeRuns.remove(homeRunKey(box));
+    m_homeRuns.remove(boxKey(box));
+    m_outsAdded.remove(boxKey(box) + text);
     m_t.batter.setResult(box, QString());
     m_t.tabs.setEnabled(true);
     emit stored();

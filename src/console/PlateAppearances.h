@@ -50,7 +50,7 @@ private:
     game::PlateAppearanceCounters read() const;
     void write(const game::PlateAppearanceCounters& before,
                const game::PlateAppearanceCounters& after);
-    QString homeRunKey(int box) const;
+    QString boxKey(int box) const;
 
     ConsoleState& m_state;
     OutcomeTargets m_t;
@@ -62,6 +62,9 @@ private:
         bool half = false;
     };
     QHash<QString, HomeRun> m_homeRuns;
+    // The outs recorded that each out recorded in this session really added
+    // (a double or triple play stops at the third out), by batter and box.
+    QHash<QString, double> m_outsAdded;
 };
 
 } // namespace hp::console

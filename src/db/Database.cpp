@@ -102,8 +102,12 @@ QSqlQuery& runKept(const QString& connection, QSqlQuery& oneOff, const QString& 
         it = kept.emplace(sql, std::move(q)).first;
     }
     QSqlQuery& q = *it->second;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values[i]);
+    for (int i = 0; i < values.size(); ++i) {
+        // The game tables hold text, never NULL: an empty text goes as such.
+        const QVariant& v = values[i];
+        const bool nullText = v.typeId() == QMetaType::QString && v.toString().isNull();
+        q.bindValue(i, nullText ? QVariant(QStringLiteral("")) : v);
+    }
     ok = q.exec();
     return q;
 }
@@ -184,6 +188,11 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
         if (error.isEmpty() && sqlite) {
             QSqlQuery pragma(db);
             pragma.exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
+        } else if (error.isEmpty()) {
+            // A lock held by another session fails the statement within the
+            // same two seconds that bound an SQLite writer's wait.
+            QSqlQuery timeout(db);
+            timeout.exec(QStringLiteral("SET lock_timeout = '2s'"));
         }
     }
     if (!error.isEmpty()) {

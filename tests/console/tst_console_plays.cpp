@@ -336,6 +336,64 @@ private slots:
         QVERIFY(f.h.panels(test::C).value(2).contains(QStringLiteral("2個")));
     }
 
+    void aFailedLoadNeverMovesTheStoredLineElsewhere_data() { test::TestDatabase::addEngineRows(); }
+    void aFailedLoadNeverMovesTheStoredLineElsewhere()
+    {
+        QFETCH(QString, engine);
+        Plays f(engine, false);
+        f.h.settings.store.set(QStringLiteral("StrikeSF"),
+                               QStringLiteral("10")); // out of the order
+        f.exec(QStringLiteral("DELETE FROM SF今日成績 WHERE 棒次='2'"));
+        f.open();
+        QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("1"));
+        const QString first = f.text(QStringLiteral("NameS_Lab"));
+        QVERIFY(f.play(QStringLiteral("一壘")));
+        // Slot 2 has no row: the batter on screen stays, and so does his slot.
+        QVERIFY(f.click(QStringLiteral("Command4")));
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), first);
+        QVERIFY(f.h.panels(test::C).value(2).contains(QStringLiteral("第2棒")));
+        QVERIFY(f.play(QStringLiteral("刺殺")));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("2")),
+            QStringLiteral("刺殺"));
+        // A read that fails leaves the pitcher panel as counted.
+        db::Database::closePool();
+        f.press(QStringLiteral("SBO_Lab(2)"));
+        f.exec(QStringLiteral("ALTER TABLE PL今日成績 RENAME TO PL今日成績_away"));
+        const QString pitcher = f.text(QStringLiteral("NameP_Lab"));
+        f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"));
+        f.key(QStringLiteral("BackupP_Combo"), QStringLiteral("Down"));
+        QCOMPARE(f.text(QStringLiteral("NameP_Lab")), pitcher);
+        QCOMPARE(f.text(QStringLiteral("BallB_txt")), QStringLiteral("1"));
+        // A change of half-inning whose lines cannot be stored does not happen.
+        for (int i = 0; i < 3; ++i)
+            f.press(QStringLiteral("SBO_Lab(3)"));
+        f.click(QStringLiteral("Next_Command"));
+        QCOMPARE(f.text(QStringLiteral("Frame1")), QStringLiteral("1B"));
+        QCOMPARE(f.text(QStringLiteral("NameP_Lab")), pitcher);
+        QCOMPARE(f.h.settings.store.get(QStringLiteral("Half"), QStringLiteral("unset")),
+                 QStringLiteral("unset"));
+        QVERIFY(f.h.messages().isEmpty());
+        // Once the table is back, the same press goes through.
+        f.exec(QStringLiteral("ALTER TABLE PL今日成績_away RENAME TO PL今日成績"));
+        QVERIFY(f.click(QStringLiteral("Next_Command")));
+        QCOMPARE(f.text(QStringLiteral("Frame1")), QStringLiteral("1T"));
+        QCOMPARE(f.pitcherRow(QStringLiteral("PL今日成績"), QStringLiteral("壞球")),
+                 QStringLiteral("1"));
+    }
+
+    void aClampedTriplePlayIsUndoneByWhatItAdded()
+    {
+        Plays f(QStringLiteral("sqlite"));
+        f.press(QStringLiteral("SBO_Lab(3)"));
+        f.press(QStringLiteral("SBO_Lab(3)"));
+        QVERIFY(f.play(QStringLiteral("三殺")));
+        QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("3"));
+        QVERIFY(f.undo(1));
+        QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("2"));
+        QVERIFY(f.h.messages().isEmpty());
+    }
+
     void anOutcomeIsStoredWholeOrNotAtAll_data() { test::TestDatabase::addEngineRows(); }
     void anOutcomeIsStoredWholeOrNotAtAll()
     {
