@@ -158,6 +158,25 @@ QString selectIndex(QObject* control, int index)
     return QStringLiteral("control has no items to select");
 }
 
+// Why the operator could do nothing in the window, or an empty text.
+QString refusal(const QWidget* window)
+{
+    if (!window->isVisible())
+        return QStringLiteral("window is hidden");
+    if (!window->isEnabled())
+        return QStringLiteral("window is disabled");
+    return {};
+}
+
+// A menu command runs only when the operator could choose it.
+QString trigger(QAction* action)
+{
+    if (!action->isEnabled() || !action->isVisible())
+        return QStringLiteral("menu command is disabled: ") + action->objectName();
+    action->trigger();
+    return {};
+}
+
 } // namespace
 
 QJsonArray ControlDriver::windows() const
@@ -311,24 +330,20 @@ QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const
     auto* action = window ? window->findChild<QAction*>(name) : nullptr;
     if (!action)
         return QStringLiteral("no menu command ") + name;
-    if (!action->isEnabled() || !action->isVisible())
-        return QStringLiteral("menu command is disabled: ") + name;
-    if (!window->isVisible())
-        return QStringLiteral("window is hidden");
-    action->trigger();
-    return {};
+    if (const QString refused = refusal(window); !refused.isEmpty())
+        return refused;
+    return trigger(action);
 }
 
-QString ControlDriver::act(QObject* control, const QString& action,
+QString ControlDriver::act(QWidget* window, QObject* control, const QString& action,
                            const QJsonObject& request) const
 {
+    if (const QString refused = refusal(window); !refused.isEmpty())
+        return refused;
     if (auto* a = qobject_cast<QAction*>(control)) {
         if (action != QStringLiteral("click"))
             return QStringLiteral("a menu command can only be clicked");
-        if (!a->isEnabled() || !a->isVisible())
-            return QStringLiteral("menu command is disabled");
-        a->trigger();
-        return {};
+        return trigger(a);
     }
     auto* w = qobject_cast<QWidget*>(control);
     if (!w)

@@ -18,8 +18,11 @@ public:
     static QJsonObject state(const QObject* control);
     QJsonObject dump(QWidget* window) const;
 
-    // An empty text on success, else what went wrong (nothing was done).
-    QString act(QObject* control, const QString& action, const QJsonObject& request) const;
+    // An empty text on success, else what went wrong (nothing was done). A
+    // window that is hidden or disabled takes no action, nor do its controls
+    // and menu commands.
+    QString act(QWidget* window, QObject* control, const QString& action,
+                const QJsonObject& request) const;
     QString triggerMenu(QWidget* window, const QString& name) const;
 };
 

@@ -9,7 +9,8 @@
 namespace hp::remote {
 
 namespace {
-constexpr qsizetype kMaxLine = 1 << 20;
+// Read from a client at most this much at a time; the socket holds no more.
+constexpr qint64 kReadChunk = 64 * 1024;
 
 QJsonObject error(const QString& text)
 {
@@ -25,6 +26,15 @@ RemoteServer::RemoteServer(app::EventLog& log, app::ScriptedDialogs* dialogs, QO
     connect(&m_server, &QTcpServer::newConnection, this, &RemoteServer::onNewConnection);
 }
 
+RemoteServer::~RemoteServer()
+{
+    // Closing a socket signals its disconnection; not to a server half gone.
+    for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>()) {
+        socket->disconnect(this);
+        delete socket;
+    }
+}
+
 bool RemoteServer::listen(quint16 port)
 {
     return m_server.listen(QHostAddress::LocalHost, port);
@@ -38,33 +48,94 @@ quint16 RemoteServer::port() const
 void RemoteServer::onNewConnection()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_buffers.remove(socket);
-            socket->deleteLater();
-        });
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-            QByteArray& buffer = m_buffers[socket];
-            buffer += socket->readAll();
-            qsizetype end;
-            while ((end = buffer.indexOf('\n')) >= 0) {
-                const QByteArray line = buffer.left(end).trimmed();
-                buffer.remove(0, end + 1);
-                if (line.isEmpty())
-                    continue;
-                const QJsonObject response = handle(line);
-                // The handler may have run a nested event loop; the client may be gone.
-                if (!m_buffers.contains(socket))
-                    return;
-                socket->write(QJsonDocument(response).toJson(QJsonDocument::Compact) + '\n');
-            }
-            if (buffer.size() > kMaxLine) {
-                socket->write(QJsonDocument(error(QStringLiteral("request line too long")))
-                                  .toJson(QJsonDocument::Compact) +
-                              '\n');
-                buffer.clear();
-            }
-        });
+        socket->setReadBufferSize(kReadChunk);
+        m_clients.insert(socket, Client{});
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { letGo(socket); });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
     }
+}
+
+// A socket whose request is being handled is not deleted: the handler may be
+// in a nested event loop with the socket's own readyRead below it on the stack.
+void RemoteServer::letGo(QTcpSocket* socket)
+{
+    const auto found = m_clients.find(socket);
+    if (found == m_clients.end())
+        return;
+    if (found->serving) {
+        found->gone = true;
+        return;
+    }
+    m_clients.erase(found);
+    socket->deleteLater();
+}
+
+// Answers the client's complete lines, one at a time, until none is left or
+// its unsent replies pass the bound (bytesWritten brings it back here).
+void RemoteServer::serve(QTcpSocket* socket)
+{
+    const auto found = m_clients.find(socket);
+    // Called again from a nested event loop inside handle(): the outer call
+    // goes on with this client's lines when the handler has returned.
+    if (found == m_clients.end() || found->serving)
+        return;
+    found->serving = true;
+    while (socket->bytesToWrite() <= kMaxUnsent) {
+        QByteArray line;
+        const Taken taken = takeLine(socket, line);
+        if (taken == Taken::Nothing)
+            break;
+        QJsonObject response;
+        if (taken == Taken::TooLong) {
+            response = error(QStringLiteral("request line too long"));
+            response.insert(QStringLiteral("id"), QJsonValue::Null);
+        } else {
+            line = line.trimmed();
+            if (line.isEmpty())
+                continue;
+            response = handle(line);
+            // The handler may have run a nested event loop in which the client
+            // left and others came and went (the hash may have been rebuilt).
+            if (m_clients[socket].gone)
+                break;
+        }
+        socket->write(QJsonDocument(response).toJson(QJsonDocument::Compact) + '\n');
+    }
+    m_clients[socket].serving = false;
+    if (m_clients[socket].gone)
+        letGo(socket);
+}
+
+// The next complete line from the client without its newline, read from the
+// socket as far as needed. A line over kMaxLine is reported once, when it
+// passes the bound, and the rest of it is dropped as it comes.
+RemoteServer::Taken RemoteServer::takeLine(QTcpSocket* socket, QByteArray& line)
+{
+    Client& client = m_clients[socket]; // nothing below can run an event loop
+    while (socket->bytesAvailable() > 0) {
+        // Room for the rest of a line of kMaxLine bytes and its newline.
+        const qint64 room = client.skipping ? kReadChunk : kMaxLine + 1 - client.partial.size();
+        // readLine(n) takes at most n - 1 bytes.
+        const QByteArray piece = socket->readLine(std::min(room, socket->bytesAvailable()) + 1);
+        const bool complete = piece.endsWith('\n');
+        if (client.skipping) {
+            client.skipping = !complete;
+            continue;
+        }
+        client.partial += piece;
+        if (complete) {
+            line = std::exchange(client.partial, {});
+            line.chop(1);
+            return Taken::Line;
+        }
+        if (client.partial.size() > kMaxLine) {
+            client.partial.clear();
+            client.skipping = true;
+            return Taken::TooLong;
+        }
+    }
+    return Taken::Nothing;
 }
 
 QJsonObject RemoteServer::handle(const QByteArray& line)
@@ -140,10 +211,8 @@ QJsonObject RemoteServer::dispatch(const QJsonObject& request)
             r.insert(QStringLiteral("state"), ControlDriver::state(control));
             return r;
         }
-        if (control == window && !window->isVisible())
-            return error(QStringLiteral("window is hidden"));
-        const QString failure =
-            m_driver.act(control, request.value(QStringLiteral("action")).toString(), request);
+        const QString failure = m_driver.act(
+            window, control, request.value(QStringLiteral("action")).toString(), request);
         return failure.isEmpty() ? ok : error(failure);
     }
     return error(QStringLiteral("unknown op ") + op);

@@ -45,77 +45,54 @@ int fail(const QString& text)
     return 2;
 }
 
-} // namespace
-
-struct InitDbOptions {
-    QCommandLineOption init{QStringLiteral("init-db"),
-                            QStringLiteral("Create the tables of a new database and exit."),
-                            QStringLiteral("CONNECTION")};
+// Every option of the program. The command line is parsed before any
+// application object exists: --help, --version and --init-db need no display.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Settings file."),
+                                QStringLiteral("FILE")};
+    QCommandLineOption backend{QStringLiteral("cg-backend"),
+                               QStringLiteral("CG client: tcp, library:PATH or record:FILE."),
+                               QStringLiteral("BACKEND"), QStringLiteral("tcp")};
+    QCommandLineOption remote{QStringLiteral("remote"),
+                              QStringLiteral("Serve remote control on 127.0.0.1:PORT."),
+                              QStringLiteral("PORT")};
+    QCommandLineOption automation{
+        QStringLiteral("automation"),
+        QStringLiteral("Scripted dialogs: messages become events, answers come over --remote.")};
+    QCommandLineOption initDb{QStringLiteral("init-db"),
+                              QStringLiteral("Create the tables of a new database and exit."),
+                              QStringLiteral("CONNECTION")};
     QCommandLineOption demo{QStringLiteral("demo"),
                             QStringLiteral("With --init-db: fill the fictional demo season.")};
 };
 
-// --init-db runs without windows, so it needs no display.
-int runInitDb(int argc, char* argv[])
+QString helpText(const QCommandLineParser& parser)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const InitDbOptions options;
-    parser.addOptions({options.init, options.demo});
-    parser.addHelpOption();
-    parser.process(app);
-    return initDatabase(parser.value(options.init), parser.isSet(options.demo));
+    // Without an application object the parser cannot name the program.
+    return parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                     QStringLiteral("homeplate"));
 }
 
-bool wantsInitDb(int argc, char* argv[])
+int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const Options& options)
 {
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--init-db") == 0 || qstrncmp(argv[i], "--init-db=", 10) == 0)
-            return true;
-    return false;
-}
-
-int runApplication(int argc, char* argv[])
-{
-    if (wantsInitDb(argc, argv))
-        return runInitDb(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("homeplate"));
-    QApplication::setOrganizationName(QStringLiteral("homeplate"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Homeplate, the baseball graphics console"));
-    parser.addHelpOption();
-    const QCommandLineOption settingsOpt(QStringLiteral("settings"),
-                                         QStringLiteral("Settings file."), QStringLiteral("FILE"));
-    const QCommandLineOption backendOpt(
-        QStringLiteral("cg-backend"),
-        QStringLiteral("CG client: tcp, library:PATH or record:FILE."), QStringLiteral("BACKEND"),
-        QStringLiteral("tcp"));
-    const QCommandLineOption remoteOpt(QStringLiteral("remote"),
-                                       QStringLiteral("Serve remote control on 127.0.0.1:PORT."),
-                                       QStringLiteral("PORT"));
-    const QCommandLineOption automationOpt(
-        QStringLiteral("automation"),
-        QStringLiteral("Scripted dialogs: messages become events, answers come over --remote."));
-    // Listed for --help; a command line with --init-db never gets here.
-    const InitDbOptions initDb;
-    parser.addOptions(
-        {settingsOpt, backendOpt, remoteOpt, automationOpt, initDb.init, initDb.demo});
-    parser.process(app);
-
     chooseFont(app);
 
-    auto net = cglink::makeQpxNet(parser.value(backendOpt));
+    auto net = cglink::makeQpxNet(parser.value(options.backend));
     if (!net)
         return fail(net.error());
 
-    app::SettingsStore settings(app::SettingsStore::resolveFileName(parser.value(settingsOpt)));
+    app::SettingsStore settings(
+        app::SettingsStore::resolveFileName(parser.value(options.settings)));
     app::SystemClock clock;
     app::EventLog events;
     std::unique_ptr<app::OperatorDialogs> dialogs;
     app::ScriptedDialogs* scripted = nullptr;
-    if (parser.isSet(automationOpt)) {
+    if (parser.isSet(options.automation)) {
         auto s = std::make_unique<app::ScriptedDialogs>(events);
         scripted = s.get();
         dialogs = std::move(s);
@@ -126,9 +103,9 @@ int runApplication(int argc, char* argv[])
 
     remote::WindowWatcher watcher(events, nullptr);
     std::unique_ptr<remote::RemoteServer> remoteServer;
-    if (parser.isSet(remoteOpt)) {
+    if (parser.isSet(options.remote)) {
         bool ok = false;
-        const uint port = parser.value(remoteOpt).toUInt(&ok);
+        const uint port = parser.value(options.remote).toUInt(&ok);
         if (!ok || port > 65535)
             return fail(QStringLiteral("--remote takes a port number"));
         remoteServer = std::make_unique<remote::RemoteServer>(events, scripted);
@@ -144,6 +121,48 @@ int runApplication(int argc, char* argv[])
                         Navigator::defaultPositionsFile());
     navigator.showStart();
     return app.exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("homeplate"));
+    QCoreApplication::setOrganizationName(QStringLiteral("homeplate"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HOMEPLATE_VERSION));
+
+    const Options options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Homeplate, the baseball graphics console\n\n"
+                       "  homeplate [--settings FILE] [--cg-backend BACKEND] [--remote PORT] "
+                       "[--automation]\n"
+                       "  homeplate --init-db CONNECTION [--demo]"));
+    parser.addOptions({options.help, options.version, options.settings, options.backend,
+                       options.remote, options.automation, options.initDb, options.demo});
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments))
+        return fail(parser.errorText() + QStringLiteral(" (homeplate --help lists the options)"));
+    if (parser.isSet(options.help)) {
+        std::fputs(qPrintable(helpText(parser)), stdout);
+        return 0;
+    }
+    if (parser.isSet(options.version)) {
+        std::printf("homeplate %s\n", HOMEPLATE_VERSION);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument: ") + parser.positionalArguments().first());
+    if (parser.isSet(options.initDb)) {
+        // No windows: the database drivers need only the core application.
+        const QCoreApplication app(argc, argv);
+        return initDatabase(parser.value(options.initDb), parser.isSet(options.demo));
+    }
+    if (parser.isSet(options.demo))
+        return fail(QStringLiteral("--demo goes with --init-db"));
+    return runConsole(argc, argv, parser, options);
 }
 
 } // namespace hp::shell

@@ -145,8 +145,14 @@ private slots:
                     .toBool());
         QVERIFY(!h.get(QStringLiteral("Main"), QStringLiteral("Main"))[QStringLiteral("visible")]
                      .toBool());
-        // A hidden window takes no action.
+        // A hidden window takes no action, as a menu command or as a control.
+        const qsizetype calls = h.net->calls.size();
         QVERIFY(!h.ok(h.menu(QStringLiteral("Main"), QStringLiteral("mClear"))));
+        QVERIFY(!h.ok(
+            h.act(QStringLiteral("Main"), QStringLiteral("mClear"), QStringLiteral("click"))));
+        QVERIFY(!h.ok(
+            h.act(QStringLiteral("Main"), QStringLiteral("mColorBar"), QStringLiteral("click"))));
+        QCOMPARE(h.net->calls.size(), calls);
         h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
         QVERIFY(h.get(QStringLiteral("Main"), QStringLiteral("Main"))[QStringLiteral("visible")]
                     .toBool());
