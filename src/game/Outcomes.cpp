@@ -206,4 +206,3 @@ UndoResult undo(QStringView boxText, const PlateAppearanceCounters& before,
 }
 
 } // namespace hp::game
-
