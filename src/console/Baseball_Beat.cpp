@@ -5,10 +5,12 @@
 #include "CgMenuCommands.h"
 #include "Clock.h"
 #include "ConsoleDatabase.h"
+#include "ConsoleGraphics.h"
 #include "ConsoleStatements.h"
 #include "ConsoleWidgets.h"
 #include "CountPanel.h"
 #include "Figures.h"
+#include "GraphicsColumn.h"
 #include "LineScorePanel.h"
 #include "MenuCommand.h"
 #include "OperatorDialogs.h"
@@ -94,6 +96,14 @@ void Baseball_Beat::buildLayout()
     players->addWidget(m_pitcher, 2);
     game->addLayout(players, 1);
 
+    m_graphicsSource = std::make_unique<ConsoleGraphicsSource>(*this, m_state, *m_pitcher, *m_db);
+    m_column = new graphics::GraphicsColumn(
+        {m_services, *m_graphicsSource, m_project,
+         [this](const QString& reference) { setTakeOffReference(reference); }},
+        central);
+    m_columnCalls = std::make_unique<ColumnGraphics>(*m_column);
+    m_graphics.setTarget(m_columnCalls.get());
+
     m_count = new CountPanel(*m_pitcher, m_graphics, central);
     m_outcomes = new OutcomeTabs(central);
     m_nextHalf = new QPushButton(QStringLiteral("換局"), central);
@@ -106,19 +116,17 @@ void Baseball_Beat::buildLayout()
     clearKeys->setToolTip(QStringLiteral("清除局數與棒次設定,下次開啟從一局上半開始"));
     auto* side = new QVBoxLayout;
     side->addWidget(m_nextHalf);
+    side->addWidget(m_column->quickCountButton());
     side->addStretch();
     side->addWidget(clearKeys);
     auto* play = new QHBoxLayout;
     play->addWidget(m_count);
     play->addWidget(m_outcomes, 1);
     play->addLayout(side);
+    play->addWidget(m_column->onAirFrame());
     game->addLayout(play);
 
-    m_graphicsArea = new QWidget(central);
-    m_graphicsArea->setObjectName(QStringLiteral("GraphicsArea"));
-    m_graphicsArea->setMinimumWidth(300);
-    new QVBoxLayout(m_graphicsArea);
-    columns->addWidget(m_graphicsArea);
+    columns->addWidget(m_column);
     setCentralWidget(central);
 
     m_count->setButtons({m_outcomes->button(OutcomeTabs::Group::OnBase, 0),
@@ -410,7 +418,7 @@ void Baseball_Beat::mOdbc_Click()
 
 void Baseball_Beat::F2_KeyDown()
 {
-    m_services.cg.send(cglink::kClear, cglink::kClearText);
+    m_column->clearScreen();
 }
 
 void Baseball_Beat::Escape_KeyDown()

@@ -18,9 +18,15 @@ namespace hp::cglink {
 class CgMenuCommands;
 }
 
+namespace hp::graphics {
+class GraphicsColumn;
+}
+
 namespace hp::console {
 
 class BatterPanel;
+class ColumnGraphics;
+class ConsoleGraphicsSource;
 class ConsoleDatabase;
 class CountPanel;
 class LineScorePanel;
@@ -47,8 +53,8 @@ public:
     const ConsoleState& state() const { return m_state; }
     // The graphics lists, once there: the console's actions call them up.
     void setInGameGraphics(InGameGraphics* graphics);
-    // Where the graphics lists and playout panels go.
-    QWidget* graphicsArea() const { return m_graphicsArea; }
+    // The graphics lists, the play panels and the on-air image.
+    graphics::GraphicsColumn* graphicsColumn() const { return m_column; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,7 +103,9 @@ private:
     PlateAppearances* m_plays = nullptr;
     bool m_sboDeferred = false;
     bool m_databaseAlert = false;
-    QWidget* m_graphicsArea = nullptr;
+    std::unique_ptr<ConsoleGraphicsSource> m_graphicsSource;
+    graphics::GraphicsColumn* m_column = nullptr;
+    std::unique_ptr<ColumnGraphics> m_columnCalls;
 };
 
 } // namespace hp::console

@@ -93,8 +93,8 @@ void BatterPanel::build()
     m_cumulative->setToolTip(QStringLiteral("累計打擊率,按兩下修改"));
     m_cumulative->setFont(big);
     m_seasonLine = caption(QStringLiteral("Label6"), QStringLiteral("123/123"), this);
-    grid->addWidget(m_cumulative, 1, 5, 2, 1);
-    grid->addWidget(m_seasonLine, 1, 6, 2, 2);
+    grid->addWidget(m_cumulative, 1, 5, 1, 3);
+    grid->addWidget(m_seasonLine, 2, 5, 1, 3);
 
     auto* results = new QHBoxLayout;
     results->addWidget(new QLabel(QStringLiteral("打席"), this));
@@ -127,7 +127,7 @@ void BatterPanel::build()
 
     m_information = new QListWidget(this);
     m_information->setObjectName(QStringLiteral("List2"));
-    m_information->setFixedWidth(185);
+    m_information->setFixedWidth(125);
     grid->addWidget(m_information, 0, 8, 6, 1);
     // Extra height goes below the controls, not between them.
     grid->setRowStretch(5, 1);

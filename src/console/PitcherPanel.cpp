@@ -107,7 +107,7 @@ void PitcherPanel::build()
 
     m_seasonList = new QListWidget(this);
     m_seasonList->setObjectName(QStringLiteral("List1"));
-    m_seasonList->setFixedWidth(150);
+    m_seasonList->setFixedWidth(120);
     grid->addWidget(m_seasonList, 0, 6, 9, 1);
     grid->setRowStretch(8, 1);
 

@@ -48,6 +48,8 @@ public:
     double value(Counter counter) const;
     void set(Counter counter, double value);
     QString pitcherName() const;
+    // The innings of the season before today, in thirds.
+    double seasonThirds() const { return m_seasonThirds; }
     // The tool-tip of the outs recorded: the innings pitched.
     void showInningsTip();
 

@@ -1,0 +1,125 @@
+#include "PlayoutPanel.h"
+
+#include "CgLink.h"
+#include "Playout.h"
+#include "PreviewImage.h"
+#include "PreviewLoader.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace hp::graphics {
+
+PlayoutPanel::PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent)
+    : QGroupBox(names.title, parent)
+    , m_names(names)
+    , m_cg(cg)
+    , m_loader(new PreviewLoader(this))
+{
+    setObjectName(names.frame);
+    setToolTip(QStringLiteral("按兩下框線清除螢幕"));
+    // The preview above, the play controls in two rows below it.
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(4, 2, 4, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(0);
+    m_image = new PreviewImage(names.image, names.loader, kPanelBox, this);
+    m_image->setToolTip(QStringLiteral("按兩下播出,按右鍵放大預覽"));
+    grid->addWidget(m_image, 0, 0, 1, 4, Qt::AlignCenter);
+
+    m_play = new QPushButton(QStringLiteral("播出"), this);
+    m_play->setObjectName(names.play);
+    m_play->setEnabled(false);
+    m_play->setMinimumHeight(40);
+    m_play->setMaximumWidth(64);
+    QFont bold = m_play->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() + 2);
+    m_play->setFont(bold);
+    grid->addWidget(m_play, 1, 0, 2, 1);
+
+    m_cut = new QCheckBox(QStringLiteral("CUT播出"), this);
+    m_cut->setObjectName(names.cut);
+    grid->addWidget(m_cut, 1, 1, 1, 2);
+    const QString layerCaptions[] = {QStringLiteral("第一層"), QStringLiteral("第二層")};
+    for (int i = 0; i < 2; ++i) {
+        m_layers[i] = new QRadioButton(layerCaptions[i], this);
+        m_layers[i]->setObjectName(names.option + u'(' + QString::number(i) + u')');
+        m_layers[i]->setEnabled(false);
+        grid->addWidget(m_layers[i], 2, 1 + i);
+    }
+    auto* preview = new QPushButton(QStringLiteral("預覽"), this);
+    preview->setObjectName(names.preview);
+    preview->setMaximumWidth(52);
+    preview->setMinimumHeight(40);
+    grid->addWidget(preview, 1, 3, 2, 1);
+
+    connect(m_play, &QPushButton::clicked, this, &PlayoutPanel::play);
+    connect(m_cut, &QCheckBox::clicked, this, &PlayoutPanel::FastCheck_Click);
+    connect(m_image, &PreviewImage::doubleClicked, this, &PlayoutPanel::play);
+    auto enlarge = [this] { emit previewRequested(m_names.imageFile); };
+    connect(m_image, &PreviewImage::rightPressed, this, enlarge);
+    connect(preview, &QPushButton::clicked, this, enlarge);
+    connect(m_loader, &PreviewLoader::ready, this, [this](const QString& file) {
+        m_image->load(file);
+        emit previewShown();
+    });
+}
+
+void PlayoutPanel::startCue()
+{
+    m_play->setEnabled(true);
+    m_image->clearPicture();
+}
+
+void PlayoutPanel::store(const QString& command, qint16 playCode)
+{
+    m_command = command;
+    m_code = playCode;
+    m_prepared = true;
+}
+
+void PlayoutPanel::armPreview(const QString& folder)
+{
+    m_folder = folder;
+    m_loader->arm(imagePath(folder));
+}
+
+void PlayoutPanel::awaitPreview(int waitMs)
+{
+    m_loader->await(waitMs);
+}
+
+bool PlayoutPanel::firstLayer() const
+{
+    return m_layers[0]->isChecked();
+}
+
+void PlayoutPanel::play()
+{
+    // Nothing was prepared on this panel: an empty command must not reach the CG.
+    if (!m_prepared)
+        return;
+    m_cg.send(m_code, playedCommand(m_command, m_cut->isChecked(), firstLayer()));
+    emit played(m_names.imageFile);
+}
+
+void PlayoutPanel::FastCheck_Click()
+{
+    if (!m_cut->isChecked())
+        return;
+    for (QRadioButton* layer : m_layers)
+        layer->setEnabled(true);
+}
+
+void PlayoutPanel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit clearRequested();
+    event->accept();
+}
+
+} // namespace hp::graphics

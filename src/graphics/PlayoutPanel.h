@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
+
+namespace hp::cglink {
+class CgLink;
+}
+
+namespace hp::graphics {
+
+class PreviewImage;
+class PreviewLoader;
+
+// The names of one play panel's controls and its preview file.
+struct PanelNames {
+    QString frame;     // Frame3 / Frame4
+    QString play;      // Command6 / Command5
+    QString cut;       // FastCheck1 / FastCheck2
+    QString option;    // Option1 / Option2 (indexed 0 and 1)
+    QString image;     // Image1 / Image2
+    QString loader;    // Picture1 / Picture2
+    QString preview;   // Command8 / Command7
+    QString imageFile; // TempImageA.BMP / TempImageB.BMP
+    QString title;
+};
+
+// One play panel: the graphic its list prepared, played with a fade or a
+// cut on either layer, and its preview image.
+class PlayoutPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent = nullptr);
+
+    const PanelNames& names() const { return m_names; }
+    // Step 5 of a list click: the play button on, the preview emptied.
+    void startCue();
+    // The command (still holding "EFFECT") and its play code, for the play button.
+    void store(const QString& command, qint16 playCode);
+    const QString& storedCommand() const { return m_command; }
+    qint16 storedCode() const { return m_code; }
+    bool prepared() const { return m_prepared; }
+
+    // Around the preview request: the loader notes the file before it and
+    // fills the preview once the CG has written it.
+    void armPreview(const QString& folder);
+    void awaitPreview(int waitMs);
+    QString imagePath(const QString& folder) const { return folder + m_names.imageFile; }
+
+    // Sends the stored graphic with the chosen effect.
+    void play();
+
+signals:
+    // The graphic went out: the on-air image shows this panel's file.
+    void played(const QString& imageFile);
+    // A double-click on the frame: clear the screen.
+    void clearRequested();
+    // The preview button or a right-button press on the image.
+    void previewRequested(const QString& imageFile);
+    // The preview wait ended.
+    void previewShown();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void FastCheck_Click();
+    bool firstLayer() const;
+
+    PanelNames m_names;
+    cglink::CgLink& m_cg;
+    QPushButton* m_play;
+    QCheckBox* m_cut;
+    QRadioButton* m_layers[2];
+    PreviewImage* m_image;
+    PreviewLoader* m_loader;
+    QString m_command;
+    QString m_folder;
+    qint16 m_code = 0;
+    bool m_prepared = false;
+};
+
+} // namespace hp::graphics

@@ -1,0 +1,71 @@
+#include "PreviewImage.h"
+
+#include "Playout.h"
+
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace hp::graphics {
+
+PreviewImage::PreviewImage(const QString& name, const QString& loaderName, const QSize& box,
+                           QWidget* parent)
+    : QLabel(parent)
+    , m_box(box)
+    , m_loader(new QWidget(parent))
+{
+    setObjectName(name);
+    setFixedSize(box);
+    setAlignment(Qt::AlignCenter);
+    setFrameShape(QFrame::Box);
+    setStyleSheet(QStringLiteral("background: #202020;"));
+    m_loader->setObjectName(loaderName);
+    m_loader->setProperty("imageSize", QSize());
+    m_loader->hide();
+}
+
+bool PreviewImage::load(const QString& file)
+{
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    setPicture(image);
+    return true;
+}
+
+void PreviewImage::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+    m_loader->setProperty("imageSize", picture.size());
+    m_drawn = fitSize(picture.size(), m_box);
+    if (m_drawn.isEmpty()) {
+        setPixmap(QPixmap());
+        return;
+    }
+    setPixmap(QPixmap::fromImage(
+        picture.scaled(m_drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+void PreviewImage::clearPicture()
+{
+    setPicture(QImage());
+}
+
+void PreviewImage::mousePressEvent(QMouseEvent* event)
+{
+    emit pressed();
+    if (event->button() == Qt::RightButton)
+        emit rightPressed();
+    QLabel::mousePressEvent(event);
+}
+
+void PreviewImage::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    event->accept();
+}
+
+} // namespace hp::graphics
