@@ -19,8 +19,10 @@ struct ConsoleFixture {
     RemoteHarness h;
     setup::Selection selection;
 
-    explicit ConsoleFixture(const QString& engine, bool openConsole = true)
+    explicit ConsoleFixture(const QString& engine, bool openConsole = true,
+                            std::shared_ptr<cglink::QpxNet> backend = nullptr)
         : tdb(engine, TestDatabase::Content::Demo)
+        , h(std::move(backend))
     {
         if (!tdb.ok())
             return;
@@ -39,6 +41,7 @@ struct ConsoleFixture {
         h.settings.store.set(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.1"));
         h.settings.store.set(QStringLiteral("PRJ"), project);
         h.settings.store.set(QStringLiteral("PRJpath"), h.settings.dir.path() + u'/');
+        h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("0"));
         if (openConsole)
             open();
     }

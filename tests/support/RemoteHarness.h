@@ -30,6 +30,12 @@ struct RemoteHarness {
     QString positionsFile = QStringLiteral(HOMEPLATE_POSITIONS_FILE);
     shell::Navigator navigator{app::Services{settings.store, dialogs, clock, cg}, positionsFile};
 
+    // With a backend the program talks to it (a real CG); without, to `net`.
+    explicit RemoteHarness(std::shared_ptr<cglink::QpxNet> backend = nullptr)
+        : cg(backend ? std::move(backend) : net)
+    {
+    }
+
     ~RemoteHarness()
     {
         QList<QPointer<QWidget>> windows;
