@@ -74,6 +74,7 @@ public:
         m_h.settings.store.set(QStringLiteral("QPXServerIP"), QStringLiteral("127.0.0.1"));
         m_h.settings.store.set(QStringLiteral("PRJ"), project);
         m_h.settings.store.set(QStringLiteral("PRJpath"), m_h.settings.dir.path() + u'/');
+        m_h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("0"));
         openConsole();
     }
 

@@ -1,0 +1,196 @@
+// Graphics playout against a real homeplate-cg on loopback, over the tcp
+// backend: from the click on a list item to its preview shown in the play
+// panel, and from the click on the play button to the server's reply, at the
+// 720 x 486 demo project and on a 1920 x 1080 canvas. Beside them the floor:
+// the same two sends (the server renders and writes the preview in between)
+// and the image read, without the console. Also the longest time the window
+// thread spent in one handler while previews were pending.
+//
+//   bench_graphics PATH-TO-demo.PRJ
+
+#include "Baseball_Beat.h"
+#include "CgLink.h"
+#include "CgProcess.h"
+#include "GraphicsColumn.h"
+#include "PreviewImage.h"
+#include "RemoteHarness.h"
+#include "SetupStatements.h"
+#include "TcpQpxNet.h"
+#include "TestDatabase.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace hp;
+
+namespace {
+
+constexpr int kClicks = 500;
+const QString C = QStringLiteral("Baseball_Beat");
+
+void report(const QString& what, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    std::printf("| %-48s | %8.2f | %8.2f |\n", qPrintable(what), ms[ms.size() / 2],
+                ms[std::min(ms.size() - 1, size_t(double(ms.size()) * 0.99))]);
+}
+
+// The demo project, on its own canvas or on a larger one.
+bool writeProject(const QString& from, const QString& to, const QSize& canvas)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    for (QByteArray line : in.readAll().split('\n')) {
+        if (line.startsWith("canvas "))
+            line = "canvas " + QByteArray::number(canvas.width()) + ' ' +
+                   QByteArray::number(canvas.height());
+        out.write(line + '\n');
+    }
+    return true;
+}
+
+bool runCanvas(const QString& demo, const QSize& canvas)
+{
+    CgProcess cg;
+    if (!cg.start({})) {
+        std::fprintf(stderr, "homeplate-cg did not start\n");
+        return false;
+    }
+    test::TestDatabase tdb(QStringLiteral("sqlite"), test::TestDatabase::Content::Demo);
+    test::RemoteHarness h(std::make_shared<cglink::TcpQpxNet>());
+    {
+        auto d = tdb.open();
+        const QStringList teams = setup::loadTeams(*d).value();
+        auto team = [&](const QString& name) {
+            setup::TeamSelection t;
+            t.team = name;
+            t.order = setup::teamBatters(*d, name).value().mid(0, 9);
+            for (int i = 0; i < 9; ++i)
+                t.positions << QStringLiteral("C");
+            t.pitcher = setup::teamPitchers(*d, name).value().first();
+            return t;
+        };
+        const setup::Selection selection{team(teams[0]), team(teams[1])};
+        d->transaction([&] { return setup::initialiseGame(*d, selection); });
+    }
+    const QString project = h.settings.dir.filePath(QStringLiteral("demo.PRJ"));
+    if (!writeProject(demo, project, canvas))
+        return false;
+    h.settings.store.set(QStringLiteral("ODBC"), tdb.connectionString());
+    h.settings.store.set(QStringLiteral("QPXServerIP"), cg.address());
+    h.settings.store.set(QStringLiteral("PRJ"), project);
+    h.settings.store.set(QStringLiteral("PRJpath"), h.settings.dir.path() + u'/');
+    h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("500"));
+    h.navigator.showStart();
+    h.act(QStringLiteral("mStart"), QStringLiteral("Command2"), QStringLiteral("click"));
+    console::Baseball_Beat* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<console::Baseball_Beat*>(w); b && b->isVisible())
+            window = b;
+    if (!window || !h.cg.isUp()) {
+        std::fprintf(stderr, "the console did not reach homeplate-cg\n");
+        return false;
+    }
+    graphics::GraphicsColumn* column = window->graphicsColumn();
+    bool shown = false;
+    QObject::connect(column, &graphics::GraphicsColumn::previewShown, column,
+                     [&] { shown = true; });
+    // What the console sent for the last click, for the floor.
+    QList<std::pair<qint32, QString>> sent;
+    QObject::connect(&h.cg, &cglink::CgLink::sent, column, [&](qint32 code, const QString& text) {
+        sent.append({code, text});
+    });
+
+    const QString size = QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height());
+    double longestHandler = 0;
+    auto cue = [&](const QString& list, int index, std::vector<double>& ms) {
+        shown = false;
+        sent.clear();
+        QElapsedTimer t;
+        t.start();
+        const QJsonObject r =
+            h.act(C, list, QStringLiteral("select"), {{QStringLiteral("index"), index}});
+        longestHandler = std::max(longestHandler, double(t.nsecsElapsed()) / 1e6);
+        while (!shown && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        return h.ok(r) && shown;
+    };
+    struct Item {
+        const char* label;
+        QString list;
+        int index;
+    };
+    const Item items[] = {{"5.打者今日成績", QStringLiteral("List3"), 4},
+                          {"7.SBO表", QStringLiteral("List3"), 6},
+                          {"10.九局得分表", QStringLiteral("List3"), 9},
+                          {"12.RHE+下三棒", QStringLiteral("List3"), 11},
+                          {"打者累計成績", QStringLiteral("List4"), 9}};
+    std::vector<double> play;
+    for (const Item& item : items) {
+        std::vector<double> ms;
+        for (int i = 0; i < kClicks; ++i)
+            if (!cue(item.list, item.index, ms)) {
+                std::fprintf(stderr, "%s: no preview\n", item.label);
+                return false;
+            }
+        report(QStringLiteral("click to preview, ") + QString::fromUtf8(item.label) + u' ' + size,
+               ms);
+        // The floor: the same sends straight through the link, then the read.
+        const auto lastSends = sent;
+        const QString image = h.settings.dir.filePath(item.list == QStringLiteral("List3")
+                                                          ? QStringLiteral("TempImageB.BMP")
+                                                          : QStringLiteral("TempImageA.BMP"));
+        std::vector<double> floor;
+        for (int i = 0; i < kClicks; ++i) {
+            QElapsedTimer t;
+            t.start();
+            for (const auto& [code, text] : lastSends)
+                h.cg.send(code, text);
+            QImageReader(image).read();
+            floor.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        report(QStringLiteral("  floor: sends and image read, ") + size, floor);
+    }
+    const QString playButton = QStringLiteral("Command5");
+    h.act(C, QStringLiteral("List3"), QStringLiteral("select"), {{QStringLiteral("index"), 6}});
+    for (int i = 0; i < kClicks; ++i) {
+        QElapsedTimer t;
+        t.start();
+        h.act(C, playButton, QStringLiteral("click"));
+        play.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    report(QStringLiteral("play, 7.SBO表 ") + size, play);
+    std::printf("| %-48s | %8.2f |          |\n",
+                qPrintable(QStringLiteral("longest list-click handler, ") + size), longestHandler);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("HOMEPLATE_LOOPBACK_ONLY", "1");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_graphics PATH-TO-demo.PRJ\n");
+        return 2;
+    }
+    const QString demo = QString::fromLocal8Bit(argv[1]);
+    std::printf("\n| graphics playout (ms), %d clicks each           |   median |      p99 |\n",
+                kClicks);
+    std::printf("|---|---:|---:|\n");
+    for (const QSize canvas : {QSize(720, 486), QSize(1920, 1080)})
+        if (!runCanvas(demo, canvas))
+            return 1;
+    db::Database::closePool();
+    return 0;
+}
