@@ -23,10 +23,12 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace hp::console {
@@ -56,7 +58,11 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     buildMenu();
     buildLayout();
     wire();
-    resize(1366, 740);
+    // Room for every list item where the screen has it; 1366 × 768 at least fits.
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1366, 768);
+    resize(qMin(1600, screen.width()), qBound(700, screen.height() - 40, 900));
 
     qApp->installEventFilter(this);
 }
