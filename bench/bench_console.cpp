@@ -8,6 +8,7 @@
 
 #include "ConnectionString.h"
 #include "ConsoleDatabase.h"
+#include "DemoGame.h"
 #include "RemoteHarness.h"
 #include "SetupStatements.h"
 #include "TestDatabase.h"
@@ -54,18 +55,7 @@ public:
         : m_tdb(engine, test::TestDatabase::Content::Demo)
     {
         auto d = m_tdb.open();
-        const QStringList teams = setup::loadTeams(*d).value();
-        auto team = [&](const QString& name) {
-            setup::TeamSelection t;
-            t.team = name;
-            t.order = setup::teamBatters(*d, name).value().mid(0, 9);
-            for (int i = 0; i < 9; ++i)
-                t.positions << QStringLiteral("C");
-            t.pitcher = setup::teamPitchers(*d, name).value().first();
-            return t;
-        };
-        m_selection = {team(teams[0]), team(teams[1])};
-        d->transaction([&] { return setup::initialiseGame(*d, m_selection); });
+        m_selection = startDemoGame(*d);
         const QString project = m_h.settings.dir.filePath(QStringLiteral("demo.PRJ"));
         QFile f(project);
         f.open(QIODevice::WriteOnly);

@@ -11,6 +11,7 @@
 #include "Baseball_Beat.h"
 #include "CgLink.h"
 #include "CgProcess.h"
+#include "DemoGame.h"
 #include "GraphicsColumn.h"
 #include "PreviewImage.h"
 #include "RemoteHarness.h"
@@ -66,21 +67,7 @@ bool runCanvas(const QString& demo, const QSize& canvas)
     }
     test::TestDatabase tdb(QStringLiteral("sqlite"), test::TestDatabase::Content::Demo);
     test::RemoteHarness h(std::make_shared<cglink::TcpQpxNet>());
-    {
-        auto d = tdb.open();
-        const QStringList teams = setup::loadTeams(*d).value();
-        auto team = [&](const QString& name) {
-            setup::TeamSelection t;
-            t.team = name;
-            t.order = setup::teamBatters(*d, name).value().mid(0, 9);
-            for (int i = 0; i < 9; ++i)
-                t.positions << QStringLiteral("C");
-            t.pitcher = setup::teamPitchers(*d, name).value().first();
-            return t;
-        };
-        const setup::Selection selection{team(teams[0]), team(teams[1])};
-        d->transaction([&] { return setup::initialiseGame(*d, selection); });
-    }
+    startDemoGame(*tdb.open());
     const QString project = h.settings.dir.filePath(QStringLiteral("demo.PRJ"));
     if (!writeProject(demo, project, canvas))
         return false;
