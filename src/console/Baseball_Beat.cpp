@@ -177,6 +177,22 @@ void Baseball_Beat::wire()
         if (!m_sboDeferred)
             SaveSboState();
     });
+    // A count click stores the pitcher's counters with the count, in one unit.
+    m_count->setClickUnit([this](const std::function<void()>& click) {
+        withOneSboStore([&] {
+            click();
+            m_pitcher->SavePitcherStats();
+        });
+    });
+    // Every change of the line score is stored (and the runs of SBO表 with it),
+    // at the end of the action that made it.
+    connect(m_lineScore, &LineScorePanel::changed, this, [this] {
+        if (m_loading)
+            return;
+        m_lineScoreDirty = true;
+        if (!m_sboDeferred)
+            withOneSboStore([] {});
+    });
     connect(m_nextHalf, &QPushButton::clicked, this, &Baseball_Beat::Next_Command_Click);
     connect(m_outcomes, &OutcomeTabs::outcome, this, [this](OutcomeTabs::Group group, int index) {
         Command_Click(OutcomeTabs::captions(group).value(index));
@@ -200,6 +216,8 @@ void Baseball_Beat::withOneSboStore(const std::function<void()>& action)
     action();
     if (outer) {
         m_sboDeferred = false;
+        if (m_lineScoreDirty)
+            SaveLineScore();
         SaveSboState();
     }
 }
@@ -244,6 +262,7 @@ void Baseball_Beat::Next_Command_Click()
             m_state.round = qint16(m_state.round + 1);
         const qint16 last = m_state.battingPosition;
         keys.set(outgoing, QString::number(last));
+        keys.erase(QStringLiteral("StrikeNow")); // written again as the next batter loads
         m_lineScore->markCurrent(m_state);
         m_state.battingPosition = savedPosition(incoming);
         RebuildNextThree(last);
@@ -328,25 +347,54 @@ void Baseball_Beat::loadState()
                        .compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
     m_state.battingPosition =
         savedPosition(m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"));
+    // Stopped in mid half-inning: the batter in progress comes back, not the next.
+    const qint16 inProgress = savedPosition(QStringLiteral("StrikeNow"));
+    if (inProgress > 0)
+        m_state.battingPosition = qint16(inProgress - 1);
 
     Command4_Click();
     m_pitcher->LoadPitcherPanel();
     RebuildNextThree(int(game::leadingNumber(
         settings.get(m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL")))));
 
+    m_loading = true;
     if (const auto rows = lineScoreRows(*m_db))
         m_lineScore->load(*rows);
     m_lineScore->showInning(m_state);
     m_lineScore->markCurrent(m_state);
+    m_loading = false;
+    if (inProgress > 0)
+        restoreCount();
     SaveLineScore();
+}
+
+void Baseball_Beat::restoreCount()
+{
+    const auto row = firstRowOfSbo(*m_db);
+    if (!row)
+        return;
+    // Through the usual rules, so that the buttons stand as before the stop.
+    withOneSboStore([&] {
+        for (int i = 1; i <= 3; ++i)
+            m_count->setBase(i, row->value(QStringLiteral("Base%1").arg(i)) == QStringLiteral("◆"));
+        m_count->setCount(CountPanel::Strikes,
+                          int(game::leadingNumber(row->value(QStringLiteral("S")))));
+        m_count->setCount(CountPanel::Balls,
+                          int(game::leadingNumber(row->value(QStringLiteral("B")))));
+        m_count->setCount(CountPanel::Outs,
+                          int(game::leadingNumber(row->value(QStringLiteral("O")))));
+    });
 }
 
 void Baseball_Beat::Command4_Click()
 {
     const ConsoleDatabase::Action action(*m_db);
     m_outcomes->setEnabled(true);
-    if (m_batter->loadNextBatter())
-        m_graphics.run(kBatterTodayGraphic);
+    if (!m_batter->loadNextBatter())
+        return;
+    // The batter in progress, for an opening after a stop in mid half-inning.
+    m_services.settings.set(QStringLiteral("StrikeNow"), QString::number(m_state.battingPosition));
+    m_graphics.run(kBatterTodayGraphic);
 }
 
 qint16 Baseball_Beat::savedPosition(const QString& key) const
@@ -359,7 +407,7 @@ qint16 Baseball_Beat::savedPosition(const QString& key) const
 void Baseball_Beat::Command3_Click()
 {
     app::SettingsStore::Batch keys(m_services.settings);
-    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
+    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
         keys.erase(QString::fromLatin1(key));
     keys.commit(); // a failure is reported by the store
 }
@@ -392,6 +440,7 @@ void Baseball_Beat::SaveLineScore()
         }
         return row;
     };
+    m_lineScoreDirty = false;
     const LineScoreRow first = numeric(m_lineScore->row(1), 1);
     const LineScoreRow second = numeric(m_lineScore->row(2), 2);
     m_db->store(saveLineScore(first, second));

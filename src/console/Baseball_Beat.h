@@ -66,6 +66,8 @@ private:
     // Steps 1 to 5 of the opening; false when the game state is not to be loaded.
     bool loadFrame();
     void loadState();
+    // Strikes, balls, outs and runners as SBO表 kept them.
+    void restoreCount();
     void mOdbc_Click();
     void F2_KeyDown();
     void Escape_KeyDown();
@@ -102,6 +104,8 @@ private:
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
     bool m_sboDeferred = false;
+    bool m_lineScoreDirty = false;
+    bool m_loading = false;
     bool m_databaseAlert = false;
     std::unique_ptr<ConsoleGraphicsSource> m_graphicsSource;
     graphics::GraphicsColumn* m_column = nullptr;

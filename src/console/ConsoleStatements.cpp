@@ -120,6 +120,11 @@ std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& te
     return playerOfTeam(db, QStringLiteral("投手整隊表年度"), team, number, name);
 }
 
+std::optional<db::Row> firstRowOfSbo(ConsoleDatabase& db)
+{
+    return db.firstRow(QStringLiteral("SELECT S,B,O,Base1,Base2,Base3 FROM SBO表 LIMIT 1"));
+}
+
 Result<db::Rows> lineScoreRows(ConsoleDatabase& db)
 {
     return db.query(QStringLiteral("SELECT * FROM RHE ORDER BY Half ASC"));

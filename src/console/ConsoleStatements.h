@@ -49,6 +49,8 @@ QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& c
 std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,
                                           const QString& number, const QString& name);
 Result<db::Rows> lineScoreRows(ConsoleDatabase& db);
+// The count box as last stored: S, B, O, Base1..Base3.
+std::optional<db::Row> firstRowOfSbo(ConsoleDatabase& db);
 
 // Stores.
 Statement saveBatterStats(bool half, int position, const BatterLine& line);

@@ -47,7 +47,11 @@ CountPanel::CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget*
         grid->addWidget(label, 1, i - 1);
         connect(label, &ClickLabel::pressed, this,
                 [this, i](Qt::MouseButton, Qt::KeyboardModifiers mods) {
-                    SBO_Lab_MouseDown(Label(i), mods);
+                    auto click = [&] { SBO_Lab_MouseDown(Label(i), mods); };
+                    if (m_clickUnit)
+                        m_clickUnit(click);
+                    else
+                        click();
                 });
 
         auto* check = new QCheckBox(bases[i - 1], this);

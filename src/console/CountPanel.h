@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "ConsoleState.h"
 #include "ConsoleStatements.h"
 
@@ -33,6 +35,12 @@ public:
 
     CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget* parent = nullptr);
     void setButtons(const CountButtons& buttons) { m_buttons = buttons; }
+    // Runs each click on a count label inside the caller's unit of work, so
+    // that the pitcher's counters and the count are stored together.
+    void setClickUnit(std::function<void(const std::function<void()>&)> unit)
+    {
+        m_clickUnit = std::move(unit);
+    }
 
     int count(Label label) const;
     // Sets a caption; a change runs the count rules and stores the count.
@@ -56,6 +64,7 @@ private:
     PitcherPanel& m_pitcher;
     InGameGraphics& m_graphics;
     CountButtons m_buttons;
+    std::function<void(const std::function<void()>&)> m_clickUnit;
     std::array<ClickLabel*, 3> m_labels{};
     std::array<QCheckBox*, 3> m_bases{};
 };

@@ -244,7 +244,10 @@ QJsonObject ControlDriver::state(const QObject* o)
         if (const auto* c = qobject_cast<const QCheckBox*>(w)) {
             type = QStringLiteral("check");
             text = c->text();
-            checked = int(c->checkState());
+            // As the check action takes it: 1 ticked, 2 greyed.
+            checked = c->checkState() == Qt::Checked            ? 1
+                      : c->checkState() == Qt::PartiallyChecked ? 2
+                                                                : 0;
         } else if (const auto* r = qobject_cast<const QRadioButton*>(w)) {
             type = QStringLiteral("option");
             text = r->text();

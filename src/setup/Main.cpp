@@ -297,7 +297,7 @@ void Main::GO_Click()
     settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"))
         .set(QStringLiteral("FirstAttack"), m_teamChoice->firstTeam())
         .set(QStringLiteral("SecondAttack"), m_teamChoice->secondTeam());
-    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL"})
+    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
         settings.erase(QString::fromLatin1(key));
     if (!writeSelection(initialiseGame, settings))
         return;

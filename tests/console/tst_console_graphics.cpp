@@ -140,24 +140,26 @@ private slots:
 
     void theChecksStopAClickButKeepItsReference()
     {
-        Graphics f(QStringLiteral("sqlite"));
-        QVERIFY(f.tdb.ok());
-        f.h.messages();
-        f.h.net->connectedAnswer = 0;
-        f.sent();
-        QVERIFY(f.select(QStringLiteral("List4"), 5));
-        QVERIFY(f.click(QStringLiteral("SBO_Cmd")));
-        QCOMPARE(f.h.messages(), (QStringList{kLinkDown, kLinkDown}));
-        QCOMPARE(f.sent(), (QList<Sent>{}));
-        QVERIFY(!f.enabled(QStringLiteral("Command6")));
-        // Escape takes off what the list names, not the template's name.
-        QVERIFY(f.key(test::C, QStringLiteral("Escape")));
-        QCOMPARE(f.sent(), (QList<Sent>{Sent{5, QStringLiteral("[BYNAME][工作人員名單]")}}));
-        // Nothing prepared: a double-click on the preview sends nothing.
-        f.h.net->connectedAnswer = 1;
-        QVERIFY(f.h.ok(f.act(QStringLiteral("Image1"), QStringLiteral("dblclick"))));
-        QCOMPARE(f.sent(), (QList<Sent>{}));
-
+        {
+            Graphics f(QStringLiteral("sqlite"));
+            QVERIFY(f.tdb.ok());
+            f.h.messages();
+            f.h.net->connectedAnswer = 0;
+            f.sent();
+            QVERIFY(f.select(QStringLiteral("List4"), 5));
+            QVERIFY(f.click(QStringLiteral("SBO_Cmd")));
+            QCOMPARE(f.h.messages(), (QStringList{kLinkDown, kLinkDown}));
+            QCOMPARE(f.sent(), (QList<Sent>{}));
+            QVERIFY(!f.enabled(QStringLiteral("Command6")));
+            // Escape takes off what the list names, not the template's name.
+            QVERIFY(f.key(test::C, QStringLiteral("Escape")));
+            QCOMPARE(f.sent(), (QList<Sent>{Sent{5, QStringLiteral("[BYNAME][工作人員名單]")}}));
+            // Nothing prepared: a double-click on the preview sends nothing.
+            f.h.net->connectedAnswer = 1;
+            QVERIFY(f.h.ok(f.act(QStringLiteral("Image1"), QStringLiteral("dblclick"))));
+            QCOMPARE(f.sent(), (QList<Sent>{}));
+        }
+        // One console at a time: the remote control finds windows by name.
         Graphics none(QStringLiteral("sqlite"), false);
         none.h.settings.store.set(QStringLiteral("PRJ"), QString());
         none.open();

@@ -1,5 +1,8 @@
 #include "ConsoleFixture.h"
 
+#include <QApplication>
+#include <QPointer>
+
 #include <QtTest>
 
 using namespace hp;
@@ -106,6 +109,55 @@ private slots:
         QCOMPARE(f.text(QStringLiteral("Frame1")), QStringLiteral("4T"));
         QVERIFY(f.click(QStringLiteral("Command3"))); // absent keys: silent
         QVERIFY(f.h.messages().isEmpty());
+    }
+
+    void aStopInMidHalfInningResumesOnTheSamePitch_data() { test::TestDatabase::addEngineRows(); }
+    void aStopInMidHalfInningResumesOnTheSamePitch()
+    {
+        QFETCH(QString, engine);
+        ConsoleFixture f(engine);
+        QVERIFY(f.click(QStringLiteral("Command4"))); // batter 2 is up
+        for (const char* label : {"SBO_Lab(1)", "SBO_Lab(2)", "SBO_Lab(2)", "SBO_Lab(3)"})
+            QVERIFY(f.press(QString::fromLatin1(label)));
+        QVERIFY(f.press(QStringLiteral("SBO_Lab(1)")));
+        QVERIFY(f.press(QStringLiteral("SBO_Lab(1)"))); // a foul with two strikes: a pitch
+        QVERIFY(f.h.ok(f.act(QStringLiteral("Base_Check(2)"), QStringLiteral("check"),
+                             {{QStringLiteral("value"), 1}})));
+        QVERIFY(f.type(QStringLiteral("Score1_txt(1)"), QStringLiteral("2")));
+        // The pitches are stored with the count click that counted them.
+        QCOMPARE(f.row(QStringLiteral("SELECT 好球,壞球,局數 FROM PL今日成績"))
+                     .value(QStringLiteral("好球")),
+                 QStringLiteral("3"));
+        QCOMPARE(f.row(QStringLiteral("SELECT Round1,R FROM RHE WHERE Half='B'"))
+                     .value(QStringLiteral("Round1")),
+                 QStringLiteral("2"));
+
+        // The console stops without a word; the next one opens on the same pitch.
+        QList<QPointer<QWidget>> consoles;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == test::C)
+                consoles << w;
+        qDeleteAll(consoles); // its preview window goes with it
+        db::Database::closePool();
+        f.open();
+        QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("2"));
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), f.nameOf(f.selection.first.order[1]));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(1)")), QStringLiteral("2"));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(2)")), QStringLiteral("2"));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(3)")), QStringLiteral("1"));
+        QCOMPARE(f.get(QStringLiteral("Base_Check(2)"))[QStringLiteral("checked")].toInt(), 1);
+        QCOMPARE(f.get(QStringLiteral("Base_Check(1)"))[QStringLiteral("checked")].toInt(), 0);
+        QCOMPARE(f.text(QStringLiteral("Score1_txt(1)")), QStringLiteral("2"));
+        QCOMPARE(f.text(QStringLiteral("BallG_txt")), QStringLiteral("3"));
+        QCOMPARE(f.text(QStringLiteral("BallB_txt")), QStringLiteral("2"));
+        QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("1"));
+        // The rules of the count hold as before the stop: two strikes allow 三振.
+        QVERIFY(f.enabled(QStringLiteral("Command2(0)")));
+
+        // Delsetting forgets the batter in progress too: the described opening.
+        QVERIFY(f.click(QStringLiteral("Command3")));
+        QCOMPARE(f.h.settings.store.get(QStringLiteral("StrikeNow"), QStringLiteral("gone")),
+                 QStringLiteral("gone"));
     }
 
     void nextBatterWrapsAndOpensTheBoxesInUse_data() { test::TestDatabase::addEngineRows(); }
