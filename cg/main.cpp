@@ -63,6 +63,7 @@ int main(int argc, char* argv[])
 
     hp::cg::ServerState state;
     state.setPreviewFolder(line->previews);
+    state.setDatabase(line->database);
     if (!line->project.isEmpty()) {
         const auto opened = state.execute(17, line->project);
         if (opened.result < 0)
