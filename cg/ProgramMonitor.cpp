@@ -19,8 +19,10 @@ ProgramMonitor::ProgramMonitor(const ServerState& state, QWidget* parent)
     setWindowTitle(QStringLiteral("homeplate-cg 播出畫面"));
     setMinimumSize(320, 180);
     setFocusPolicy(Qt::StrongFocus);
+    // An HD raster opens at half size; the window scales it to any size.
     const QSize raster = rasterSize();
-    resize(int(std::lround(raster.height() * displayAspect(raster))), raster.height());
+    const int h = raster.height() > 540 ? raster.height() / 2 : raster.height();
+    resize(int(std::lround(h * displayAspect(raster))), h);
     m_fade->setDuration(250);
     m_fade->setStartValue(0.0);
     m_fade->setEndValue(1.0);
