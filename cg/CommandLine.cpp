@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "ConnectionString.h"
 #include "WireProtocol.h"
 
 #include <QCommandLineParser>
@@ -67,6 +68,10 @@ Result<CommandLine> parseCommandLine(const QStringList& arguments)
     line.log = p.parser.value(p.log);
     line.project = p.parser.value(p.project);
     line.database = p.parser.value(p.database);
+    if (p.parser.isSet(p.database)) {
+        if (const auto parsed = db::parseConnectionString(line.database); !parsed)
+            return R::failure(QStringLiteral("--database: %1").arg(parsed.error()));
+    }
     if (p.parser.isSet(p.previews)) {
         const QFileInfo previews(p.parser.value(p.previews));
         if (!previews.isDir())

@@ -240,6 +240,11 @@ private slots:
         QCOMPARE(state.execute(17, QStringLiteral(DEMO_PROJECT)).result, 1);
         ProgramMonitor monitor(state);
         monitor.resize(648, 486);
+        QCOMPARE(state
+                     .execute(20, QStringLiteral("[BYNAME][SBO][2][FO]\r\n[ROUND][0][7]\r\n"
+                                                 "[HALF][0][▲]\r\n"))
+                     .result,
+                 1);
         const QImage program = monitor.grabProgram();
         const QImage plain = monitor.grab().toImage();
         QVERIFY(!monitor.safeAreasShown());
@@ -247,6 +252,9 @@ private slots:
         QVERIFY(monitor.safeAreasShown());
         const QImage marked = monitor.grab().toImage();
         QVERIFY(marked != plain);
+        if (const QString pictures = qEnvironmentVariable("HOMEPLATE_CG_PAGES_PNG");
+            !pictures.isEmpty())
+            marked.save(QDir(pictures).filePath(QStringLiteral("monitor-safe-areas.png")));
         // The title-safe frame stands at 10 % of the picture's height.
         bool lineAtTitleSafe = false;
         for (int x = 100; x < 500 && !lineAtTitleSafe; ++x)
