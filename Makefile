@@ -1,6 +1,8 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
 JOBS ?= 2
+# The demo's template project: sd (720 x 486) or hd (1920 x 1080).
+CG_PROJECT ?= sd
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config
 
@@ -21,7 +23,7 @@ test: build
 	@bash scripts/run-tests.sh $(BUILD)
 
 run: build
-	@bash scripts/run-demo.sh $(BUILD)
+	@CG_PROJECT=$(CG_PROJECT) bash scripts/run-demo.sh $(BUILD)
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)

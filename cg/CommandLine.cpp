@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "ConnectionString.h"
 #include "WireProtocol.h"
 
 #include <QCommandLineParser>
@@ -30,11 +31,15 @@ struct Parser {
         QStringLiteral("previews"),
         QStringLiteral("Write previews only inside this folder (default: the open project's)."),
         QStringLiteral("DIR")};
+    const QCommandLineOption database{
+        QStringLiteral("database"),
+        QStringLiteral("Game database of the pages' queries, in place of the project's."),
+        QStringLiteral("CONNECTION")};
 
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral("Homeplate's virtual CG server"));
-        parser.addOptions({help, version, listen, headless, log, project, previews});
+        parser.addOptions({help, version, listen, headless, log, project, previews, database});
     }
 };
 
@@ -62,6 +67,11 @@ Result<CommandLine> parseCommandLine(const QStringList& arguments)
     line.headless = p.parser.isSet(p.headless);
     line.log = p.parser.value(p.log);
     line.project = p.parser.value(p.project);
+    line.database = p.parser.value(p.database);
+    if (p.parser.isSet(p.database)) {
+        if (const auto parsed = db::parseConnectionString(line.database); !parsed)
+            return R::failure(QStringLiteral("--database: %1").arg(parsed.error()));
+    }
     if (p.parser.isSet(p.previews)) {
         const QFileInfo previews(p.parser.value(p.previews));
         if (!previews.isDir())

@@ -18,6 +18,7 @@ struct CommandLine {
     QString log;
     QString project;
     QString previews;
+    QString database;     // replaces the projects' own connection strings
     QStringList warnings; // to be printed before the server starts
 };
 

@@ -166,6 +166,7 @@ Result<Project> parseProject(const QString& text, const QString& path)
     project.path = path;
     project.folder = QFileInfo(path).absolutePath() + u'/';
     QSize canvas(720, 486);
+    bool canvasNamed = false;
     Page* page = nullptr;
     const QStringList lines = text.split(u'\n');
     for (qsizetype n = 0; n < lines.size(); ++n) {
@@ -185,6 +186,11 @@ Result<Project> parseProject(const QString& text, const QString& path)
                                 .arg(kMaxPageSize.width())
                                 .arg(kMaxPageSize.height()));
             canvas = *size;
+            if (!canvasNamed && !page)
+                project.canvas = canvas;
+            canvasNamed = true;
+        } else if (key == QStringLiteral("database") && w.size() == 2) {
+            project.database = w[1];
         } else if (key == QStringLiteral("page") && (w.size() == 2 || w.size() == 4)) {
             if (project.pages.contains(w[1]))
                 return fail(QStringLiteral("page %1 is defined twice").arg(w[1]));
@@ -205,6 +211,12 @@ Result<Project> parseProject(const QString& text, const QString& path)
             return fail(QStringLiteral("\"%1\" before the first page").arg(key));
         } else if (key == QStringLiteral("alias") && w.size() >= 2) {
             page->aliases << w.mid(1);
+        } else if (key == QStringLiteral("query") && w.size() >= 3) {
+            // query FIELD "SQL" [VALUE ...]: after the field it fills.
+            if (!page->fieldNames().contains(w[1]))
+                return fail(QStringLiteral("query for %1, which is not a field of page %2 above")
+                                .arg(w[1], page->name));
+            page->queries << FieldQuery{w[1], w[2], w.mid(3)};
         } else if (key == QStringLiteral("background") && w.size() == 2) {
             if (w[1].startsWith(QStringLiteral("image:"))) {
                 const QString file = w[1].mid(6);

@@ -33,6 +33,14 @@ struct Element {
     QString family; // empty: the project's font
 };
 
+// A field whose value a database query gives: the first column of the
+// first row, the values bound to the statement's placeholders in turn.
+struct FieldQuery {
+    QString field;
+    QString sql;
+    QStringList values;
+};
+
 struct Page {
     QString name;
     QSize size;
@@ -41,6 +49,7 @@ struct Page {
     QImage picture;          // that file's image, read with the project
     QStringList aliases;     // other names the console takes the page off by
     QList<Element> elements;
+    QList<FieldQuery> queries; // run when the page is loaded or previewed
 
     QStringList fieldNames() const;
 };
@@ -51,6 +60,8 @@ struct Project {
     QString path;
     QString folder;
     QString font = QStringLiteral("Noto Sans CJK TC");
+    QSize canvas = QSize(720, 486); // the program output: the first canvas named
+    QString database;               // connection string of the game database, or empty
     QHash<QString, Page> pages;
 
     const Page* page(const QString& nameOrAlias) const;

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace hp::cg {
 
 namespace {
@@ -77,6 +79,34 @@ QImage renderPage(const Project& project, const Page& page, const Values& values
     QPainter p(&image);
     paintPage(p, project, page, values);
     return image;
+}
+
+QImage renderPageScaled(const Project& project, const Page& page, const Values& values, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(double(size.width()) / page.size.width(), double(size.height()) / page.size.height());
+    paintPage(p, project, page, values);
+    return image;
+}
+
+double displayAspect(QSize raster)
+{
+    const int h = raster.height();
+    if (raster.width() == 720 && (h == 480 || h == 486 || h == 576))
+        return 4.0 / 3.0;
+    return h > 0 ? double(raster.width()) / h : 1.0;
+}
+
+QRect safeArea(QSize raster, double fraction)
+{
+    const double mx = raster.width() * (1 - fraction) / 2;
+    const double my = raster.height() * (1 - fraction) / 2;
+    const int left = int(std::ceil(mx - 1e-9)), top = int(std::ceil(my - 1e-9));
+    const int right = int(std::floor(raster.width() - mx + 1e-9));
+    const int bottom = int(std::floor(raster.height() - my + 1e-9));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 const QImage& PreviewCanvas::render(const Project& project, const Page& page, const Values& values)

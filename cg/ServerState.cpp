@@ -13,7 +13,23 @@ ServerState::Outcome refused(const QString& why)
 
 QSize ServerState::outputSize() const
 {
-    return QSize(720, 486);
+    return m_project ? m_project->canvas : QSize(720, 486);
+}
+
+Values ServerState::values(const QString& page) const
+{
+    Values out = m_queried.value(page);
+    const Values sent = m_values.value(page);
+    for (auto it = sent.cbegin(); it != sent.cend(); ++it)
+        out.insert(it.key(), it.value());
+    return out;
+}
+
+void ServerState::query(const Page& page, Outcome& outcome)
+{
+    if (page.queries.isEmpty())
+        return;
+    m_queried.insert(page.name, m_queries.run(*m_project, page, outcome.notes));
 }
 
 ServerState::Outcome ServerState::execute(qint32 code, const QString& text)
@@ -52,6 +68,7 @@ ServerState::Outcome ServerState::openProject(const QString& path)
         return refused(project.error());
     m_project = std::move(project.value());
     m_values.clear();
+    m_queried.clear();
     m_layers.clear();
     emit programChanged();
     return {};
@@ -83,7 +100,7 @@ void ServerState::putOnAir(const Page& page, const Transition& t)
     // A page is on one layer at a time.
     for (auto it = m_layers.begin(); it != m_layers.end();)
         it = it.value().page == page.name ? m_layers.erase(it) : std::next(it);
-    m_layers.insert(t.layer, Layer{page.name, m_values.value(page.name), !t.cut});
+    m_layers.insert(t.layer, Layer{page.name, values(page.name), !t.cut});
     m_colourBars = false;
     emit programChanged();
 }
@@ -113,6 +130,7 @@ ServerState::Outcome ServerState::loadFields(const QString& text, bool play)
                              .arg(page->name)
                              .arg(cmd->declaredCount)
                              .arg(cmd->fields.size());
+    query(*page, outcome);
     if (transition)
         putOnAir(*page, *transition);
     return outcome;
@@ -126,8 +144,13 @@ ServerState::Outcome ServerState::playPlain(const QString& text)
     Outcome outcome;
     const Page* page = pageOrNull(cmd->page, outcome);
     const auto transition = page ? transitionOrNull(cmd->effect, outcome) : std::nullopt;
-    if (transition)
-        putOnAir(*page, *transition);
+    if (!transition)
+        return outcome;
+    // A page played without being loaded or previewed first reads its
+    // queries now; otherwise it goes to air as last loaded.
+    if (!m_queried.contains(page->name))
+        query(*page, outcome);
+    putOnAir(*page, *transition);
     return outcome;
 }
 
@@ -146,7 +169,8 @@ ServerState::Outcome ServerState::preview(const QString& text)
     const auto target = newFileInside(request->path, folder);
     if (!target)
         return refused(QStringLiteral("preview refused: %1").arg(target.error()));
-    const QImage& image = m_canvas.render(*m_project, *page, m_values.value(page->name));
+    query(*page, outcome);
+    const QImage& image = m_canvas.render(*m_project, *page, values(page->name));
     const auto written =
         replaceFile(*target, [&image](QIODevice& file) { return image.save(&file, "BMP"); });
     if (!written)

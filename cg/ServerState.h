@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CgCommandParser.h"
+#include "FieldQueries.h"
 #include "Project.h"
 #include "Renderer.h"
 
@@ -33,9 +34,13 @@ public:
     // project's folder.
     void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
     Outcome colourBar();
+    // The game database every project's queries use instead of its own.
+    void setDatabase(const QString& connection) { m_queries.setOverride(connection); }
 
     const std::optional<Project>& project() const { return m_project; }
-    Values values(const QString& page) const { return m_values.value(page); }
+    // The page's values as drawn: queried ones, and over them what the
+    // console sent.
+    Values values(const QString& page) const;
     const QMap<int, Layer>& layers() const { return m_layers; }
     bool colourBarsOn() const { return m_colourBars; }
     QSize outputSize() const;
@@ -53,9 +58,12 @@ private:
     const Page* pageOrNull(const QString& name, Outcome& outcome) const;
     std::optional<Transition> transitionOrNull(const QString& effect, Outcome& outcome) const;
     void putOnAir(const Page& page, const Transition& t);
+    void query(const Page& page, Outcome& outcome);
 
     std::optional<Project> m_project;
-    QHash<QString, Values> m_values;
+    QHash<QString, Values> m_values;  // sent by the console
+    QHash<QString, Values> m_queried; // read from the database
+    FieldQueries m_queries;
     QMap<int, Layer> m_layers;
     bool m_colourBars = false;
     PreviewCanvas m_canvas;

@@ -63,6 +63,10 @@ int main(int argc, char* argv[])
 
     hp::cg::ServerState state;
     state.setPreviewFolder(line->previews);
+    // The connection string may hold a password: it may come from the
+    // environment rather than the command line, which every user can read.
+    state.setDatabase(line->database.isEmpty() ? qEnvironmentVariable("HOMEPLATE_CG_DATABASE")
+                                               : line->database);
     if (!line->project.isEmpty()) {
         const auto opened = state.execute(17, line->project);
         if (opened.result < 0)

@@ -24,7 +24,14 @@ mkdir -p "$demo/templates"
 settings="$demo/settings.ini"
 database="$demo/demo.db"
 connection="Provider=SQLite;Data Source=$database;Persist Security Info=False"
-project="$demo/templates/demo.PRJ"
+# CG_PROJECT chooses the demo template project: sd (720 x 486, the default) or
+# hd (1920 x 1080).
+case "${CG_PROJECT:-sd}" in
+  sd|SD|"") project_name=demo.PRJ ;;
+  hd|HD) project_name=demo-hd.PRJ ;;
+  *) echo "CG_PROJECT is sd or hd, not \"$CG_PROJECT\"." >&2; exit 2 ;;
+esac
+project="$demo/templates/$project_name"
 
 # Sets KEY=VALUE in the [baseball] group of the demo settings file (the keys
 # hold backslashes, so they reach awk through the environment).
@@ -53,14 +60,23 @@ get_key() {
 }
 
 [ -f "$database" ] || "$bin" --init-db "$connection" --demo
-# The demo project is copied so that previews are written outside the sources.
-cp "$root/cg/demo/demo.PRJ" "$project"
+# The demo projects are copied so that previews are written outside the
+# sources; their queries read ../demo.db, the demo database.
+cp "$root/cg/demo/demo.PRJ" "$root/cg/demo/demo-hd.PRJ" "$demo/templates/"
 stored_project=$(get_key 'qmr\prj')
 if [ -z "$stored_project" ] || [ ! -f "$stored_project" ]; then
   set_key 'qmr\odbc' "\"$connection\""
   set_key 'qmr\prj' "$project"
   set_key 'qmr\prjpath' "$demo/templates/"
+elif [ "$(dirname "$stored_project")" = "$demo/templates" ]; then
+  # One demo project or the other, as CG_PROJECT says.
+  set_key 'qmr\prj' "$project"
 fi
+echo "Demo template project: $project (CG_PROJECT=sd or hd chooses)."
+# The CG's pages read the game database the console uses (through the
+# environment: the string may hold a password).
+cg_database=$(get_key 'qmr\odbc')
+export HOMEPLATE_CG_DATABASE="${cg_database:-$connection}"
 
 # homeplate-cg on the first free port from 7250 on: the console must never talk
 # to whatever else owns the port.
@@ -68,7 +84,8 @@ cg=""
 port=""
 log="$demo/cg-stderr.log"
 for candidate in $(seq 7250 7269); do
-  "$cgbin" --listen "127.0.0.1:$candidate" --log "$demo/cg.jsonl" 2> "$log" &
+  "$cgbin" --listen "127.0.0.1:$candidate" --log "$demo/cg.jsonl" --project "$project" \
+    2> "$log" &
   pid=$!
   for _ in $(seq 50); do
     grep -q 'listening on' "$log" && break

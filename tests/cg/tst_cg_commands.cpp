@@ -139,6 +139,18 @@ private slots:
                                    QStringLiteral("localhost:7250")}));
         QVERIFY(!parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--previews"),
                                    QStringLiteral("/no/such/folder")}));
+        // The pages' database is read as the console reads it, before the start.
+        const auto database =
+            parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--database"),
+                              QStringLiteral("Provider=SQLite;Data Source=/srv/game.db")});
+        QVERIFY2(database, qPrintable(database.error()));
+        QCOMPARE(database->database, QStringLiteral("Provider=SQLite;Data Source=/srv/game.db"));
+        const auto unknown =
+            parseCommandLine({QStringLiteral("homeplate-cg"), QStringLiteral("--database"),
+                              QStringLiteral("Provider=Nothing;Data Source=x")});
+        QVERIFY(!unknown);
+        QVERIFY2(unknown.error().startsWith(QStringLiteral("--database")),
+                 qPrintable(unknown.error()));
     }
 };
 
