@@ -9,4 +9,4 @@ conn=$(bash scripts/pg-test-server.sh start "$pgdir") || exit 1
 "$build/bench/bench_db" "$conn"
 "$build/bench/bench_console" "$conn"
 "$build/bench/bench_cg" "$build/cg/homeplate-cg" cg/demo/demo.PRJ
-"$build/bench/bench_graphics" cg/demo/demo.PRJ
+"$build/bench/bench_graphics" cg/demo/demo.PRJ cg/demo/demo-hd.PRJ
