@@ -1,0 +1,229 @@
+#include "ConsoleFixture.h"
+
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+using namespace hp;
+
+namespace {
+
+// The controls whose values make up what the operator sees of the game.
+QStringList screenControls()
+{
+    QStringList names{
+        QStringLiteral("Frame1"),      QStringLiteral("SS_Lab"),    QStringLiteral("NameS_Lab"),
+        QStringLiteral("StrikeS_txt"), QStringLiteral("SaveS_txt"), QStringLiteral("HomeS_txt"),
+        QStringLiteral("PointS_txt"),  QStringLiteral("NameP_Lab"), QStringLiteral("RoundS_txt"),
+        QStringLiteral("BallG_txt"),   QStringLiteral("BallB_txt"), QStringLiteral("SaveP_txt"),
+        QStringLiteral("OutP_txt"),    QStringLiteral("FourP_txt")};
+    for (int i = 1; i <= 3; ++i)
+        names << QStringLiteral("SBO_Lab(%1)").arg(i) << QStringLiteral("Base_Check(%1)").arg(i)
+              << QStringLiteral("RHE1_txt(%1)").arg(i) << QStringLiteral("RHE2_txt(%1)").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        names << QStringLiteral("TimesS_txt(%1)").arg(i);
+    for (int i = 1; i <= 12; ++i)
+        names << QStringLiteral("Score1_txt(%1)").arg(i) << QStringLiteral("Score2_txt(%1)").arg(i);
+    return names;
+}
+
+// The program as its own process on a game database, driven over its
+// remote-control port, and killed without warning.
+class Console {
+public:
+    Console(const QString& settings, const QString& record)
+        : m_settings(settings)
+        , m_record(record)
+    {
+    }
+    ~Console() { kill(); }
+
+    bool start()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(qEnvironmentVariable("HOMEPLATE_BINARY"),
+                        {QStringLiteral("--automation"), QStringLiteral("--remote"),
+                         QString::number(port), QStringLiteral("--cg-backend"),
+                         QStringLiteral("record:") + m_record, QStringLiteral("--settings"),
+                         m_settings});
+        if (!m_process.waitForStarted())
+            return false;
+        for (int i = 0; i < 200; ++i) {
+            m_socket.connectToHost(QHostAddress::LocalHost, port);
+            if (m_socket.waitForConnected(200))
+                return ok(act(QStringLiteral("mStart"), QStringLiteral("Command2"),
+                              QStringLiteral("click")));
+            m_socket.abort();
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    void kill()
+    {
+        m_socket.abort();
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.kill(); // SIGKILL: no handler of the program runs
+        m_process.waitForFinished(5000);
+    }
+
+    QJsonObject call(const QJsonObject& request, bool wait = true)
+    {
+        m_socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        m_socket.waitForBytesWritten(2000);
+        if (!wait)
+            return {};
+        while (!m_socket.canReadLine())
+            if (!m_socket.waitForReadyRead(10000))
+                return {};
+        return QJsonDocument::fromJson(m_socket.readLine()).object();
+    }
+    QJsonObject act(const QString& window, const QString& control, const QString& action,
+                    QJsonObject extra = {}, bool wait = true)
+    {
+        extra.insert(QStringLiteral("op"), QStringLiteral("act"));
+        extra.insert(QStringLiteral("window"), window);
+        extra.insert(QStringLiteral("control"), control);
+        extra.insert(QStringLiteral("action"), action);
+        return call(extra, wait);
+    }
+    static bool ok(const QJsonObject& r) { return r.value(QStringLiteral("ok")).toBool(); }
+
+    // What the operator sees: text or tick of every game control.
+    QStringList screen()
+    {
+        const QJsonObject all = call({{QStringLiteral("op"), QStringLiteral("dump")},
+                                      {QStringLiteral("window"), test::C}})
+                                    .value(QStringLiteral("controls"))
+                                    .toObject();
+        QStringList out;
+        for (const QString& name : screenControls()) {
+            const QJsonObject c = all.value(name).toObject();
+            out << name + u'=' +
+                       (c.value(QStringLiteral("type")).toString() == QStringLiteral("check")
+                            ? QString::number(c.value(QStringLiteral("checked")).toInt())
+                            : c.value(QStringLiteral("text")).toString());
+        }
+        return out;
+    }
+    bool enabled(const QString& control)
+    {
+        return call({{QStringLiteral("op"), QStringLiteral("get")},
+                     {QStringLiteral("window"), test::C},
+                     {QStringLiteral("control"), control}})
+            .value(QStringLiteral("state"))
+            .toObject()
+            .value(QStringLiteral("enabled"))
+            .toBool();
+    }
+
+private:
+    QString m_settings;
+    QString m_record;
+    QProcess m_process;
+    QTcpSocket m_socket;
+};
+
+// One operator action chosen at random among those the console allows now.
+void randomAction(Console& c, QRandomGenerator& random, bool wait = true)
+{
+    const QString C = test::C;
+    const int pick = random.bounded(100);
+    if (pick < 55) {
+        const int label = 1 + random.bounded(3);
+        QJsonObject extra;
+        if (random.bounded(6) == 0)
+            extra.insert(QStringLiteral("mods"), QJsonArray{QStringLiteral("ctrl")});
+        c.act(C, QStringLiteral("SBO_Lab(%1)").arg(label), QStringLiteral("press"), extra, wait);
+    } else if (pick < 65) {
+        c.act(C, QStringLiteral("Base_Check(%1)").arg(1 + random.bounded(3)),
+              QStringLiteral("check"), {{QStringLiteral("value"), random.bounded(2)}}, wait);
+    } else if (pick < 85) {
+        if (!c.enabled(QStringLiteral("SSTab3"))) {
+            c.act(C, QStringLiteral("Command4"), QStringLiteral("click"), {}, wait);
+            return;
+        }
+        // 一壘, 二壘 or 全壘 on the first tab, 刺殺 or 外飛 on the second.
+        static const char* const buttons[] = {"Command1(2)", "Command1(3)", "Command1(5)",
+                                              "Command2(2)", "Command2(4)"};
+        const int b = random.bounded(5);
+        c.act(C, QStringLiteral("SSTab3"), QStringLiteral("select"),
+              {{QStringLiteral("index"), b < 3 ? 0 : 1}});
+        c.act(C, QString::fromLatin1(buttons[b]), QStringLiteral("click"), {}, wait);
+    } else if (pick < 95) {
+        if (c.enabled(QStringLiteral("Next_Command")))
+            c.act(C, QStringLiteral("Next_Command"), QStringLiteral("click"), {}, wait);
+        else
+            c.act(C, QStringLiteral("Command4"), QStringLiteral("click"), {}, wait);
+    } else {
+        c.act(C, QStringLiteral("Score1_txt(1)"), QStringLiteral("press"), {}, wait);
+    }
+}
+
+} // namespace
+
+class TstConsoleKill : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { db::Database::closePool(); }
+
+    // Killed at random moments of a scripted game, the console opens again on
+    // the screen it had: batter, count, outs, runners, line score, lines.
+    void aKilledConsoleComesBackOnTheSameScreen_data() { test::TestDatabase::addEngineRows(); }
+    void aKilledConsoleComesBackOnTheSameScreen()
+    {
+        QFETCH(QString, engine);
+        QVERIFY2(QFile::exists(qEnvironmentVariable("HOMEPLATE_BINARY")),
+                 "HOMEPLATE_BINARY is not set");
+        test::ConsoleFixture game(engine, false);
+        QVERIFY(game.tdb.ok());
+        game.h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("0"));
+        const QString settings = game.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        QVERIFY(QFile::exists(settings));
+        Console console(settings, game.h.settings.dir.filePath(QStringLiteral("cg.jsonl")));
+        QRandomGenerator random(20261208);
+        const int rounds = qEnvironmentVariableIntValue("HOMEPLATE_KILL_ROUNDS") > 0
+                               ? qEnvironmentVariableIntValue("HOMEPLATE_KILL_ROUNDS")
+                               : 50;
+        QVERIFY(console.start());
+        for (int round = 0; round < rounds; ++round) {
+            const int actions = 1 + random.bounded(12);
+            for (int i = 0; i < actions; ++i)
+                randomAction(console, random);
+            QStringList before = console.screen();
+            // Every third kill lands while an action is on its way: the
+            // action is stored whole or not at all, whichever screen it left.
+            const bool inFlight = round % 3 == 2;
+            if (inFlight) {
+                randomAction(console, random, false);
+                QTest::qWait(random.bounded(3));
+            }
+            console.kill();
+            QVERIFY(console.start());
+            const QStringList after = console.screen();
+            if (inFlight) {
+                // Either the action was stored or it was not: compare with a
+                // fresh restart, which must agree with itself.
+                console.kill();
+                QVERIFY(console.start());
+                QCOMPARE(console.screen(), after);
+                continue;
+            }
+            QCOMPARE(after, before);
+        }
+    }
+};
+
+QTEST_MAIN(TstConsoleKill)
+#include "tst_console_kill.moc"
