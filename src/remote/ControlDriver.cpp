@@ -207,7 +207,8 @@ QWidget* ControlDriver::findWindow(const QString& name) const
 
 QObject* ControlDriver::findControl(QWidget* window, const QString& name) const
 {
-    if (!window)
+    // An empty name would match the first unnamed child there is.
+    if (!window || name.isEmpty())
         return nullptr;
     if (window->objectName() == name)
         return window;
@@ -330,7 +331,7 @@ QJsonObject ControlDriver::dump(QWidget* window) const
 
 QString ControlDriver::triggerMenu(QWidget* window, const QString& name) const
 {
-    auto* action = window ? window->findChild<QAction*>(name) : nullptr;
+    auto* action = window && !name.isEmpty() ? window->findChild<QAction*>(name) : nullptr;
     if (!action)
         return QStringLiteral("no menu command ") + name;
     if (const QString refused = refusal(window); !refused.isEmpty())
