@@ -6,7 +6,7 @@ CG_PROJECT ?= sd
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config
 
-.PHONY: all deps configure build test run bench clean format
+.PHONY: all deps configure build test run bench soak clean format
 
 all: build
 
@@ -27,6 +27,9 @@ run: build
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
+
+soak: build
+	@bash scripts/run-soak.sh $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

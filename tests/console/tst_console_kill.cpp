@@ -1,4 +1,5 @@
 #include "ConsoleFixture.h"
+#include "RandomPlay.h"
 
 #include <QJsonDocument>
 #include <QProcess>
@@ -135,42 +136,6 @@ private:
     QTcpSocket m_socket;
 };
 
-// One operator action chosen at random among those the console allows now.
-void randomAction(Console& c, QRandomGenerator& random, bool wait = true)
-{
-    const QString C = test::C;
-    const int pick = random.bounded(100);
-    if (pick < 55) {
-        const int label = 1 + random.bounded(3);
-        QJsonObject extra;
-        if (random.bounded(6) == 0)
-            extra.insert(QStringLiteral("mods"), QJsonArray{QStringLiteral("ctrl")});
-        c.act(C, QStringLiteral("SBO_Lab(%1)").arg(label), QStringLiteral("press"), extra, wait);
-    } else if (pick < 65) {
-        c.act(C, QStringLiteral("Base_Check(%1)").arg(1 + random.bounded(3)),
-              QStringLiteral("check"), {{QStringLiteral("value"), random.bounded(2)}}, wait);
-    } else if (pick < 85) {
-        if (!c.enabled(QStringLiteral("SSTab3"))) {
-            c.act(C, QStringLiteral("Command4"), QStringLiteral("click"), {}, wait);
-            return;
-        }
-        // 一壘, 二壘 or 全壘 on the first tab, 刺殺 or 外飛 on the second.
-        static const char* const buttons[] = {"Command1(2)", "Command1(3)", "Command1(5)",
-                                              "Command2(2)", "Command2(4)"};
-        const int b = random.bounded(5);
-        c.act(C, QStringLiteral("SSTab3"), QStringLiteral("select"),
-              {{QStringLiteral("index"), b < 3 ? 0 : 1}});
-        c.act(C, QString::fromLatin1(buttons[b]), QStringLiteral("click"), {}, wait);
-    } else if (pick < 95) {
-        if (c.enabled(QStringLiteral("Next_Command")))
-            c.act(C, QStringLiteral("Next_Command"), QStringLiteral("click"), {}, wait);
-        else
-            c.act(C, QStringLiteral("Command4"), QStringLiteral("click"), {}, wait);
-    } else {
-        c.act(C, QStringLiteral("Score1_txt(1)"), QStringLiteral("press"), {}, wait);
-    }
-}
-
 } // namespace
 
 class TstConsoleKill : public QObject {
@@ -193,6 +158,11 @@ private slots:
         QVERIFY(QFile::exists(settings));
         Console console(settings, game.h.settings.dir.filePath(QStringLiteral("cg.jsonl")));
         QRandomGenerator random(20261208);
+        test::RandomPlay play{
+            [&](const QString& control, const QString& action, const QJsonObject& extra,
+                bool wait) { console.act(test::C, control, action, extra, wait); },
+            [&](const QString& control) { return console.enabled(control); },
+            QRandomGenerator(20261209)};
         const int rounds = qEnvironmentVariableIntValue("HOMEPLATE_KILL_ROUNDS") > 0
                                ? qEnvironmentVariableIntValue("HOMEPLATE_KILL_ROUNDS")
                                : 50;
@@ -200,13 +170,13 @@ private slots:
         for (int round = 0; round < rounds; ++round) {
             const int actions = 1 + random.bounded(12);
             for (int i = 0; i < actions; ++i)
-                randomAction(console, random);
+                play.step();
             QStringList before = console.screen();
             // Every third kill lands while an action is on its way: the
             // action is stored whole or not at all, whichever screen it left.
             const bool inFlight = round % 3 == 2;
             if (inFlight) {
-                randomAction(console, random, false);
+                play.step(false);
                 QTest::qWait(random.bounded(3));
             }
             console.kill();
