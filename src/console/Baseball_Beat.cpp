@@ -1,6 +1,7 @@
 #include "Baseball_Beat.h"
 
 #include "BatterPanel.h"
+#include "BoxScore.h"
 #include "CgCommands.h"
 #include "CgMenuCommands.h"
 #include "Clock.h"
@@ -22,6 +23,7 @@
 #include "Statistics.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -81,6 +83,7 @@ void Baseball_Beat::buildMenu()
     add("mPRJ", QStringLiteral("開啟PRJ"), [this] { m_cgCommands->mPRJ_Click(&m_project); });
     add("mColorBar", QStringLiteral("測試Color Bar"), [this] { m_cgCommands->mColorBar_Click(); });
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
+    add("mReport", QStringLiteral("匯出成績"), [this] { mReport_Click(); });
 }
 
 void Baseball_Beat::buildLayout()
@@ -460,6 +463,31 @@ void Baseball_Beat::RebuildNextThree(int lastPosition)
             skipped << QString::number(k);
         notice(QStringLiteral("下三棒略過沒有資料的棒次: ") + skipped.join(QStringLiteral(", ")));
     }
+}
+
+void Baseball_Beat::mReport_Click()
+{
+    const QString title = QStringLiteral("匯出成績");
+    const auto d = db::Database::open(m_connectionString);
+    if (!d) {
+        m_services.dialogs.message(d.error(), title);
+        return;
+    }
+    const QDateTime now = m_services.clock.now();
+    const auto box = report::readBoxScore(**d, now.date());
+    if (!box) {
+        m_services.dialogs.message(box.error(), title);
+        return;
+    }
+    // Beside the settings file, named after the moment of the export.
+    const QDir folder = QFileInfo(m_services.settings.fileName()).dir();
+    const QString stem = QStringLiteral("boxscore-") + now.toString(u"yyyyMMdd-HHmm");
+    const QString html = folder.filePath(stem + QStringLiteral(".html"));
+    const auto written = report::writeBoxScore(*box, html, folder.filePath(stem));
+    m_services.dialogs.message(written ? QStringLiteral("成績已匯出: ") + html +
+                                             QStringLiteral("\n") + folder.filePath(stem)
+                                       : written.error(),
+                               title);
 }
 
 void Baseball_Beat::mOdbc_Click()

@@ -69,6 +69,8 @@ private:
     // Strikes, balls, outs and runners as SBO表 kept them.
     void restoreCount();
     void mOdbc_Click();
+    // 匯出成績: the box score as a page and tables beside the settings file.
+    void mReport_Click();
     void F2_KeyDown();
     void Escape_KeyDown();
     void Command3_Click();

@@ -1,0 +1,150 @@
+#include "BoxScore.h"
+#include "ConsoleFixture.h"
+
+#include <QDir>
+#include <QXmlStreamReader>
+
+using namespace hp;
+
+namespace {
+
+// A game with a substitution and a pitcher change, played through the console.
+struct Game : test::ConsoleFixture {
+    using ConsoleFixture::ConsoleFixture;
+    QString replaced; // the third batter, who leaves for a pinch hitter
+
+    bool outcome(const QString& button, int tab)
+    {
+        act(QStringLiteral("SSTab3"), QStringLiteral("select"), {{QStringLiteral("index"), tab}});
+        return click(button);
+    }
+    void play()
+    {
+        QVERIFY(outcome(QStringLiteral("Command1(2)"), 0)); // 一壘 for the first batter
+        QVERIFY(click(QStringLiteral("Command4")));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(press(QStringLiteral("SBO_Lab(3)"))); // two outs
+        // The starter goes for the first reliever.
+        QVERIFY(h.ok(act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        QVERIFY(h.ok(act(QStringLiteral("BackupP_Combo"), QStringLiteral("select"),
+                         {{QStringLiteral("index"), 0}})));
+        QVERIFY(key(QStringLiteral("BackupP_Combo"), QStringLiteral("Enter")));
+        QVERIFY(h.ok(act(QStringLiteral("Base_Check(1)"), QStringLiteral("check"),
+                         {{QStringLiteral("value"), 1}})));
+        QVERIFY(outcome(QStringLiteral("Command1(5)"), 0)); // 全壘 with a runner on first
+        QVERIFY(click(QStringLiteral("Command4")));
+        // A pinch hitter for the third batter, out on a fly.
+        replaced = text(QStringLiteral("NameS_Lab"));
+        QVERIFY(press(QStringLiteral("NameS_Lab")));
+        QVERIFY(h.ok(act(QStringLiteral("BackupS_Combo"), QStringLiteral("select"),
+                         {{QStringLiteral("index"), 0}})));
+        QVERIFY(key(QStringLiteral("BackupS_Combo"), QStringLiteral("Enter")));
+        QVERIFY(outcome(QStringLiteral("Command2(4)"), 1));
+    }
+};
+
+QString xmlError(const QString& page)
+{
+    QXmlStreamReader xml(page);
+    while (!xml.atEnd())
+        xml.readNext();
+    return xml.hasError()
+               ? xml.errorString() + QStringLiteral(" at line ") + QString::number(xml.lineNumber())
+               : QString();
+}
+
+} // namespace
+
+class TstBoxScore : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { db::Database::closePool(); }
+
+    void theBoxScoreOfAPlayedGame_data() { test::TestDatabase::addEngineRows(); }
+    void theBoxScoreOfAPlayedGame()
+    {
+        QFETCH(QString, engine);
+        Game f(engine);
+        QVERIFY(f.tdb.ok());
+        const QString starter = f.text(QStringLiteral("NameP_Lab"));
+        f.play();
+        if (QTest::currentTestFailed())
+            return;
+
+        const auto box = report::readBoxScore(*f.tdb.open(), QDate(2026, 12, 8));
+        QVERIFY2(box, qPrintable(box.error()));
+        const report::TeamBox& first = box->first;
+        QCOMPARE(first.name, f.text(QStringLiteral("Team_Lab(1)")));
+        QCOMPARE(first.runs, f.text(QStringLiteral("RHE1_txt(1)")));
+        QCOMPARE(first.runs, QStringLiteral("2"));
+        QCOMPARE(first.hits, QStringLiteral("2"));
+        QCOMPARE(first.innings[0], f.text(QStringLiteral("Score1_txt(1)")));
+        QCOMPARE(box->innings(), 9);
+        // Ten lines: the nine of the order and the batter who left, at his slot.
+        QCOMPARE(first.batting.size(), 10);
+        QCOMPARE(first.batting[2].slot, QStringLiteral("3"));
+        QVERIFY(first.batting[2].leftGame);
+        QCOMPARE(first.batting[2].name, f.replaced);
+        QCOMPARE(first.batting[3].slot, QStringLiteral("3"));
+        QCOMPARE(first.batting[3].name, f.text(QStringLiteral("NameS_Lab")));
+        QCOMPARE(first.batting[3].results[0], QStringLiteral("外飛"));
+        QCOMPARE(first.batting[1].results[0], QStringLiteral("全壘"));
+        QCOMPARE(first.batting[1].rbis, QStringLiteral("2"));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(first.batting[i].slot.toInt() <= first.batting[qMin(i + 1, 9)].slot.toInt());
+        // The fielding team's pitchers in order of appearance: the starter with
+        // two outs (0.2), the reliever with the home run against him.
+        const report::TeamBox& second = box->second;
+        QCOMPARE(second.pitching.size(), 2);
+        QCOMPARE(second.pitching[0].name, starter);
+        QVERIFY(second.pitching[0].leftGame);
+        QCOMPARE(report::boxScoreInnings(second.pitching[0].thirds), QStringLiteral("0.2"));
+        QCOMPARE(second.pitching[0].hits, QStringLiteral("1"));
+        QCOMPARE(second.pitching[1].name, f.text(QStringLiteral("NameP_Lab")));
+        QCOMPARE(second.pitching[1].homeRuns, QStringLiteral("1"));
+        QCOMPARE(second.pitching[1].runs, f.text(QStringLiteral("LostP_txt")));
+        QCOMPARE(second.batting.size(), 9);
+
+        // The page parses as XML and carries the figures; the tables are UTF-8 with BOM.
+        const QString page = report::boxScoreXhtml(*box);
+        QCOMPARE(xmlError(page), QString());
+        QVERIFY(
+            page.contains(QStringLiteral("<td>") + starter + QStringLiteral("</td><td>0.2</td>")));
+        QVERIFY(!page.contains(QStringLiteral("<script")));
+        const auto tables = report::boxScoreCsv(*box);
+        QCOMPARE(tables.size(), 5);
+        for (const auto& [name, bytes] : tables)
+            QVERIFY2(bytes.startsWith("\xEF\xBB\xBF"), qPrintable(name));
+        const QString batting = QString::fromUtf8(tables[1].second.mid(3));
+        QCOMPARE(batting.count(QStringLiteral("\r\n")), 11);
+        // The batter who left is marked so in his row.
+        QVERIFY(batting.contains(QStringLiteral(",3,") + first.batting[2].number + u',' +
+                                 f.replaced + u','));
+        QCOMPARE(batting.count(QStringLiteral(",是\r\n")), 1);
+
+        // 匯出成績 writes both beside the settings file and says where.
+        f.h.messages();
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mReport"))));
+        const QStringList said = f.h.messages();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("成績已匯出: ")), qPrintable(said[0]));
+        const QString html =
+            f.h.settings.dir.filePath(QStringLiteral("boxscore-20261208-1900.html"));
+        QFile written(html);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(xmlError(QString::fromUtf8(written.readAll())), QString());
+        QVERIFY(QFile::exists(
+            f.h.settings.dir.filePath(QStringLiteral("boxscore-20261208-1900/先攻打擊.csv"))));
+    }
+
+    void inningsInBoxScoreNotation()
+    {
+        QCOMPARE(report::boxScoreInnings(17), QStringLiteral("5.2"));
+        QCOMPARE(report::boxScoreInnings(0), QStringLiteral("0.0"));
+        QCOMPARE(report::boxScoreInnings(27), QStringLiteral("9.0"));
+        QCOMPARE(report::boxScoreInnings(-3), QStringLiteral("0.0"));
+    }
+};
+
+QTEST_MAIN(TstBoxScore)
+#include "tst_boxscore.moc"
