@@ -2,7 +2,8 @@
 BUILD ?= build
 JOBS ?= 2
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
-               fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config
+               fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
+               libcsv-dev qt6-translations-l10n
 
 .PHONY: all deps configure build test run bench clean format
 

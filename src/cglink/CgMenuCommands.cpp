@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "OperatorDialogs.h"
 #include "SettingsStore.h"
+#include "WireProtocol.h"
 
 namespace hp::cglink {
 
@@ -39,6 +40,13 @@ CgMenuCommands::~CgMenuCommands()
 bool CgMenuCommands::connectAndReport(const QString& address)
 {
     if (m_link.connectTo(address) < 1) {
+        // The box keeps its words; the status bar says where the console looked.
+        const auto endpoint = wire::parseEndpoint(address);
+        const QString where =
+            endpoint ? QStringLiteral("%1 埠 %2").arg(endpoint->host).arg(endpoint->port)
+                     : address + QStringLiteral("(埠號不正確)");
+        m_setPanel(1, QStringLiteral("無法連接字幕機 ") + where + QStringLiteral(" 於") +
+                          app::timeOfDayText(m_clock.now().time()));
         m_dialogs.message(QStringLiteral("無法取得字幕機連接"), QStringLiteral("連接失敗"));
         return false;
     }

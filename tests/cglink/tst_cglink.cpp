@@ -142,7 +142,11 @@ private slots:
         QCOMPARE(f.messages(), QStringList{QStringLiteral("無法取得字幕機連接/連接失敗")});
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
                  QStringLiteral("127.0.0.1:7250"));
-        QCOMPARE(f.panels[1], QString());
+        QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 127.0.0.9 埠 7250 於19:05:07"));
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("[::1]:7301"));
+        setup.mQPXServer_Click();
+        QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 ::1 埠 7301 於19:05:07"));
+        f.messages();
     }
 
     void openProjectOnTheConsoleKeepsPathAndFolder()
