@@ -6,6 +6,10 @@
 #include "SettingsStore.h"
 #include "WireProtocol.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 namespace hp::cglink {
 
 namespace {
@@ -70,7 +74,7 @@ void CgMenuCommands::mQPXServer_Click()
 
 void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
 {
-    const auto chosen = m_dialogs.openFile(kProjectFilter, m_lastProjectDialogPath);
+    const auto chosen = m_dialogs.openFile(kProjectFilter, projectDialogStart());
     if (chosen)
         m_lastProjectDialogPath = *chosen;
     const QString path = m_lastProjectDialogPath;
@@ -85,6 +89,22 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
             .set(QStringLiteral("PRJpath"), consoleProject->folder);
         keys.commit(); // a failure is reported by the store
     }
+}
+
+QString CgMenuCommands::projectDialogStart() const
+{
+    if (!m_lastProjectDialogPath.isEmpty())
+        return m_lastProjectDialogPath;
+    // A folder is passed with its trailing separator, so that the dialog
+    // opens inside it.
+    const QString folder = m_settings.get(QStringLiteral("PRJpath"));
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return QDir::cleanPath(folder) + u'/';
+    const QString shipped =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/homeplate/demo");
+    if (QFileInfo(shipped).isDir())
+        return QDir::cleanPath(shipped) + u'/';
+    return {};
 }
 
 void CgMenuCommands::mColorBar_Click()

@@ -7,6 +7,7 @@
 #include "InitDb.h"
 #include "Navigator.h"
 #include "QtDialogs.h"
+#include "QtTranslations.h"
 #include "RemoteServer.h"
 #include "RosterCommand.h"
 #include "ScriptedDialogs.h"
@@ -94,6 +95,9 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
 {
     QApplication app(argc, argv);
     chooseFont(app);
+    if (!app::installQtTranslations(app))
+        std::fprintf(stderr, "homeplate: Qt's Traditional Chinese texts are not installed; "
+                             "Qt's own dialogs stay in English\n");
 
     auto net = cglink::makeQpxNet(parser.value(options.backend));
     if (!net)
