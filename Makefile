@@ -5,7 +5,7 @@ DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
                libcsv-dev qt6-translations-l10n
 
-.PHONY: all deps configure build test run bench clean format
+.PHONY: all deps configure build test run bench package clean format
 
 all: build
 
@@ -26,6 +26,9 @@ run: build
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
