@@ -4,9 +4,10 @@ JOBS ?= 2
 # The demo's template project: sd (720 x 486) or hd (1920 x 1080).
 CG_PROJECT ?= sd
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
-               fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config
+               fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
+               libcsv-dev qt6-translations-l10n
 
-.PHONY: all deps configure build test run bench soak clean format
+.PHONY: all deps configure build test run bench soak package clean format
 
 all: build
 
@@ -30,6 +31,9 @@ bench: build
 
 soak: build
 	@bash scripts/run-soak.sh $(BUILD)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -4,6 +4,11 @@
 #include "Clock.h"
 #include "OperatorDialogs.h"
 #include "SettingsStore.h"
+#include "WireProtocol.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace hp::cglink {
 
@@ -39,6 +44,13 @@ CgMenuCommands::~CgMenuCommands()
 bool CgMenuCommands::connectAndReport(const QString& address)
 {
     if (m_link.connectTo(address) < 1) {
+        // The box keeps its words; the status bar says where the console looked.
+        const auto endpoint = wire::parseEndpoint(address);
+        const QString where =
+            endpoint ? QStringLiteral("%1 埠 %2").arg(endpoint->host).arg(endpoint->port)
+                     : address + QStringLiteral("(埠號不正確)");
+        m_setPanel(1, QStringLiteral("無法連接字幕機 ") + where + QStringLiteral(" 於") +
+                          app::timeOfDayText(m_clock.now().time()));
         m_dialogs.message(QStringLiteral("無法取得字幕機連接"), QStringLiteral("連接失敗"));
         return false;
     }
@@ -62,7 +74,7 @@ void CgMenuCommands::mQPXServer_Click()
 
 void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
 {
-    const auto chosen = m_dialogs.openFile(kProjectFilter, m_lastProjectDialogPath);
+    const auto chosen = m_dialogs.openFile(kProjectFilter, projectDialogStart());
     if (chosen)
         m_lastProjectDialogPath = *chosen;
     const QString path = m_lastProjectDialogPath;
@@ -77,6 +89,22 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
             .set(QStringLiteral("PRJpath"), consoleProject->folder);
         keys.commit(); // a failure is reported by the store
     }
+}
+
+QString CgMenuCommands::projectDialogStart() const
+{
+    if (!m_lastProjectDialogPath.isEmpty())
+        return m_lastProjectDialogPath;
+    // A folder is passed with its trailing separator, so that the dialog
+    // opens inside it.
+    const QString folder = m_settings.get(QStringLiteral("PRJpath"));
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return QDir::cleanPath(folder) + u'/';
+    const QString shipped =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/homeplate/demo");
+    if (QFileInfo(shipped).isDir())
+        return QDir::cleanPath(shipped) + u'/';
+    return {};
 }
 
 void CgMenuCommands::mColorBar_Click()

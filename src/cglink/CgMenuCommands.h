@@ -38,6 +38,11 @@ public:
     bool connectAndReport(const QString& address);
 
 private:
+    // Where the project dialog opens: the last path chosen (or the template
+    // in use); before any, the template folder of the settings, else the
+    // demo templates installed beside the program.
+    QString projectDialogStart() const;
+
     Window m_window;
     CgLink& m_link;
     app::SettingsStore& m_settings;

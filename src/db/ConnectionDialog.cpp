@@ -1,14 +1,17 @@
 #include "ConnectionDialog.h"
 
 #include "Database.h"
+#include "Schema.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -16,9 +19,15 @@
 
 namespace hp::db {
 
-ConnectionDialog::ConnectionDialog(const QString& current, QWidget* parent)
+ConnectionDialog::ConnectionDialog(const QString& current, QWidget* parent, Confirm confirm)
     : QDialog(parent)
+    , m_confirm(std::move(confirm))
 {
+    if (!m_confirm)
+        m_confirm = [this](const QString& question) {
+            return QMessageBox::question(this, QStringLiteral("建立新資料庫"), question) ==
+                   QMessageBox::Yes;
+        };
     setObjectName(QStringLiteral("ConnectionDialog"));
     setWindowTitle(QStringLiteral("資料庫設定"));
 
@@ -37,6 +46,9 @@ ConnectionDialog::ConnectionDialog(const QString& current, QWidget* parent)
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(browse);
     sqliteForm->addRow(QStringLiteral("檔案"), fileRow);
+    auto* create = new QPushButton(QStringLiteral("建立新資料庫"), sqlitePage);
+    create->setObjectName(QStringLiteral("Create"));
+    sqliteForm->addRow(QString(), create);
     m_pages->addWidget(sqlitePage);
 
     auto* pgPage = new QWidget(m_pages);
@@ -82,6 +94,7 @@ ConnectionDialog::ConnectionDialog(const QString& current, QWidget* parent)
 
     connect(m_engine, &QComboBox::currentIndexChanged, m_pages, &QStackedWidget::setCurrentIndex);
     connect(browse, &QPushButton::clicked, this, &ConnectionDialog::browse);
+    connect(create, &QPushButton::clicked, this, &ConnectionDialog::createDatabase);
     connect(test, &QPushButton::clicked, this, &ConnectionDialog::testConnection);
     connect(buttons, &QDialogButtonBox::accepted, this, &ConnectionDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -125,6 +138,30 @@ void ConnectionDialog::browse()
                                      QStringLiteral("SQLite (*.db *.sqlite *.sqlite3);;* (*)"));
     if (!file.isEmpty())
         m_file->setText(file);
+}
+
+void ConnectionDialog::createDatabase()
+{
+    if (m_file->text().trimmed().isEmpty()) {
+        const QString file = QFileDialog::getSaveFileName(
+            this, QStringLiteral("新資料庫檔案"), QString(), QStringLiteral("SQLite (*.db)"));
+        if (file.isEmpty())
+            return;
+        m_file->setText(file);
+    }
+    const QString file = settings().file;
+    if (QFileInfo::exists(file)) {
+        m_result->setText(QStringLiteral("檔案已存在,不會覆寫:") + file);
+        return;
+    }
+    if (!m_confirm(QStringLiteral("在 %1 建立新的比賽資料庫(建立所有資料表,沒有球員)?").arg(file)))
+        return;
+    const auto created = createGameDatabase(connectionString());
+    m_result->setText(created ? QStringLiteral("已建立新的比賽資料庫 %1(%2 個資料表);"
+                                               "請以 homeplate --import-roster 匯入球員名單")
+                                    .arg(file)
+                                    .arg(tableNames().size())
+                              : created.error());
 }
 
 void ConnectionDialog::testConnection()

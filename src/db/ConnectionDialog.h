@@ -3,6 +3,7 @@
 #include "ConnectionString.h"
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -14,11 +15,16 @@ class QStackedWidget;
 namespace hp::db {
 
 // Builds a connection string: an SQLite file, or a PostgreSQL server. The
-// test button opens the database and shows success or the engine's error.
+// test button opens the database and shows success or the engine's error;
+// the create button, after asking, makes a new SQLite game database with
+// every table (what `homeplate --init-db` does).
 class ConnectionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ConnectionDialog(const QString& current, QWidget* parent = nullptr);
+    // Puts a yes/no question to the operator; a message box unless replaced.
+    using Confirm = std::function<bool(const QString& question)>;
+    explicit ConnectionDialog(const QString& current, QWidget* parent = nullptr,
+                              Confirm confirm = {});
 
     QString connectionString() const;
     // Accepts only a string that names a usable database.
@@ -31,6 +37,7 @@ private:
     ConnectionSettings settings() const;
     void testConnection();
     void browse();
+    void createDatabase();
 
     QComboBox* m_engine;
     QStackedWidget* m_pages;
@@ -41,6 +48,7 @@ private:
     QLineEdit* m_user;
     QLineEdit* m_password;
     QLabel* m_result;
+    Confirm m_confirm;
 };
 
 } // namespace hp::db

@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include <QFile>
+
 namespace hp::db {
 
 namespace {
@@ -197,6 +199,23 @@ QStringList tableNames()
     return out;
 }
 
+QStringList columnNames(const QString& table)
+{
+    QStringList out;
+    for (const Table& t : tables())
+        if (t.name == table)
+            for (const Column& c : t.columns)
+                out << c.name;
+    return out;
+}
+
+QString uniformNumberOrder(const QString& column)
+{
+    // Leading zeros do not count: "00" is 0 and "07" goes with 7.
+    return QStringLiteral("LENGTH(LTRIM(TRIM(%1), '0')), LTRIM(TRIM(%1), '0'), TRIM(%1)")
+        .arg(column);
+}
+
 namespace {
 
 QString createStatement(const Table& t, bool pg, bool ifAbsent)
@@ -292,6 +311,26 @@ Result<Done> createSchema(Database& db)
                 return asDone(r);
         return success();
     });
+}
+
+Result<std::unique_ptr<Database>> createGameDatabase(const QString& connectionString)
+{
+    using Out = Result<std::unique_ptr<Database>>;
+    const auto settings = parseConnectionString(connectionString);
+    if (!settings)
+        return Out::failure(settings.error());
+    const bool sqlite = settings->engine == ConnectionSettings::Engine::SQLite;
+    const bool existed = sqlite && QFile::exists(settings->file);
+    auto db = Database::open(connectionString, Database::Pooling::Fresh, Database::Missing::Create);
+    if (!db)
+        return Out::failure(db.error());
+    if (auto r = createSchema(*db.value()); !r) {
+        db.value().reset();
+        if (sqlite && !existed)
+            QFile::remove(settings->file);
+        return Out::failure(r.error());
+    }
+    return std::move(db.value());
 }
 
 } // namespace hp::db

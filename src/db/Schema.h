@@ -8,6 +8,13 @@ namespace hp::db {
 // console itself never creates, alters or drops a table.
 QStringList schemaStatements(ConnectionSettings::Engine engine);
 QStringList tableNames();
+// The columns of one table, in their order (empty for a name not in the schema).
+QStringList columnNames(const QString& table);
+
+// The ORDER BY terms for a uniform number held as text, so that 2 comes
+// before 16 on both engines without a cast that a non-numeric entry would
+// make fail: shorter numbers first (leading zeros left out), then as text.
+QString uniformNumberOrder(const QString& column = QStringLiteral("背號"));
 
 // The archive tables of the day (players who left the game). Older databases
 // lack them: the console creates them when absent, never dropping anything.
@@ -17,5 +24,9 @@ QStringList archiveTableStatements(ConnectionSettings::Engine engine);
 // Creates every table in an empty database; refuses, changing nothing, a
 // database that already holds any of them.
 Result<Done> createSchema(Database& db);
+// Opens the database of the string (making a missing SQLite file) and
+// creates every table in it, as `homeplate --init-db` does. A new SQLite file
+// that could not be given its tables is removed again.
+Result<std::unique_ptr<Database>> createGameDatabase(const QString& connectionString);
 
 } // namespace hp::db

@@ -224,16 +224,18 @@ Result<QStringList> loadTeams(db::Database& db)
 
 Result<QStringList> teamPitchers(db::Database& db, const QString& team)
 {
-    return entries(
-        db, QStringLiteral("Select 背號,姓名 From 投手整隊表年度 where 隊名=? Order By 背號"),
-        team);
+    return entries(db,
+                   QStringLiteral("Select 背號,姓名 From 投手整隊表年度 where 隊名=? Order By ") +
+                       db::uniformNumberOrder(),
+                   team);
 }
 
 Result<QStringList> teamBatters(db::Database& db, const QString& team)
 {
-    return entries(
-        db, QStringLiteral("Select 背號,姓名 From 打擊整隊表年度 where 隊名=? order by 背號"),
-        team);
+    return entries(db,
+                   QStringLiteral("Select 背號,姓名 From 打擊整隊表年度 where 隊名=? order by ") +
+                       db::uniformNumberOrder(),
+                   team);
 }
 
 Result<QStringList> unknownPitchers(db::Database& db, const Selection& selection)

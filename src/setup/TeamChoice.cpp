@@ -24,6 +24,18 @@ TeamChoice::TeamChoice(QWidget* parent)
     setObjectName(QStringLiteral("Frame1"));
     m_list1 = new QListWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
+    m_emptyHint = new QLabel(
+        QStringLiteral("資料庫裡沒有球隊(打擊整隊表年度沒有資料)。\n"
+                       "請先匯入球員名單,例如:\n"
+                       "homeplate --import-roster 連接字串 打擊整隊表年度.csv 投手整隊表年度.csv "
+                       "打者基本資料.csv 投手基本資料.csv\n"
+                       "範例聯盟:安裝後在 share/homeplate/league,原始碼在 "
+                       "data/league。匯入後重新開啟本視窗。"),
+        this);
+    m_emptyHint->setObjectName(QStringLiteral("TeamHint"));
+    m_emptyHint->setWordWrap(true);
+    m_emptyHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_emptyHint->hide();
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setReadOnly(true);
@@ -54,6 +66,7 @@ TeamChoice::TeamChoice(QWidget* parent)
     grid->addLayout(rightButtons, 1, 3);
     grid->addWidget(secondLabel, 0, 4);
     grid->addWidget(m_text2, 1, 4);
+    grid->addWidget(m_emptyHint, 0, 2, 3, 1);
     grid->addWidget(m_startCmd, 3, 2);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(2, 3);
@@ -76,6 +89,8 @@ void TeamChoice::setTeams(const QStringList& teams)
     m_list1->clear();
     m_list1->addItems(teams);
     m_list1->setCurrentRow(-1);
+    m_list1->setVisible(!teams.isEmpty());
+    m_emptyHint->setVisible(teams.isEmpty());
 }
 
 QString TeamChoice::firstTeam() const

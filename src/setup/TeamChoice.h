@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -15,6 +16,7 @@ class TeamChoice : public QGroupBox {
 public:
     explicit TeamChoice(QWidget* parent);
 
+    // An empty list shows, in its place, why and how to fill the database.
     void setTeams(const QStringList& teams);
     QString firstTeam() const;
     QString secondTeam() const;
@@ -27,6 +29,7 @@ private:
     void giveBack(QLineEdit* box, QPushButton* take, QPushButton* giveBack);
 
     QListWidget* m_list1;
+    QLabel* m_emptyHint;
     QLineEdit* m_text1;
     QLineEdit* m_text2;
     QPushButton* m_command1;

@@ -7,7 +7,9 @@
 #include "InitDb.h"
 #include "Navigator.h"
 #include "QtDialogs.h"
+#include "QtTranslations.h"
 #include "RemoteServer.h"
+#include "RosterCommand.h"
 #include "ScriptedDialogs.h"
 #include "SettingsStore.h"
 #include "WindowWatcher.h"
@@ -68,6 +70,18 @@ struct Options {
                               QStringLiteral("CONNECTION")};
     QCommandLineOption demo{QStringLiteral("demo"),
                             QStringLiteral("With --init-db: fill the fictional demo season.")};
+    QCommandLineOption importRoster{
+        QStringLiteral("import-roster"),
+        QStringLiteral("Load the season rosters from CSV files (FILE.csv... after the options) "
+                       "and exit."),
+        QStringLiteral("CONNECTION")};
+    QCommandLineOption exportRoster{
+        QStringLiteral("export-roster"),
+        QStringLiteral("Write the season rosters as CSV files to FOLDER and exit."),
+        QStringLiteral("CONNECTION")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QStringLiteral("With --import-roster: print what would change, "
+                                             "write nothing.")};
 };
 
 QString helpText(const QCommandLineParser& parser)
@@ -81,6 +95,9 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
 {
     QApplication app(argc, argv);
     chooseFont(app);
+    if (!app::installQtTranslations(app))
+        std::fprintf(stderr, "homeplate: Qt's Traditional Chinese texts are not installed; "
+                             "Qt's own dialogs stay in English\n");
 
     auto net = cglink::makeQpxNet(parser.value(options.backend));
     if (!net)
@@ -137,9 +154,12 @@ int runApplication(int argc, char* argv[])
         QStringLiteral("Homeplate, the baseball graphics console\n\n"
                        "  homeplate [--settings FILE] [--cg-backend BACKEND] [--remote PORT] "
                        "[--automation]\n"
-                       "  homeplate --init-db CONNECTION [--demo]"));
+                       "  homeplate --init-db CONNECTION [--demo]\n"
+                       "  homeplate --import-roster CONNECTION [--dry-run] FILE.csv...\n"
+                       "  homeplate --export-roster CONNECTION FOLDER"));
     parser.addOptions({options.help, options.version, options.settings, options.backend,
-                       options.remote, options.automation, options.initDb, options.demo});
+                       options.remote, options.automation, options.initDb, options.demo,
+                       options.importRoster, options.exportRoster, options.dryRun});
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -153,8 +173,26 @@ int runApplication(int argc, char* argv[])
         std::printf("homeplate %s\n", HOMEPLATE_VERSION);
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument: ") + parser.positionalArguments().first());
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(options.dryRun) && !parser.isSet(options.importRoster))
+        return fail(QStringLiteral("--dry-run goes with --import-roster"));
+    if (parser.isSet(options.importRoster) && parser.isSet(options.exportRoster))
+        return fail(QStringLiteral("--import-roster and --export-roster go one at a time"));
+    if (parser.isSet(options.importRoster)) {
+        if (positional.isEmpty())
+            return fail(QStringLiteral("--import-roster needs the CSV files after the options"));
+        const QCoreApplication app(argc, argv);
+        return importRoster(parser.value(options.importRoster), positional,
+                            parser.isSet(options.dryRun));
+    }
+    if (parser.isSet(options.exportRoster)) {
+        if (positional.size() != 1)
+            return fail(QStringLiteral("--export-roster needs one FOLDER after the options"));
+        const QCoreApplication app(argc, argv);
+        return exportRoster(parser.value(options.exportRoster), positional.first());
+    }
+    if (!positional.isEmpty())
+        return fail(QStringLiteral("unexpected argument: ") + positional.first());
     if (parser.isSet(options.initDb)) {
         // No windows: the database drivers need only the core application.
         const QCoreApplication app(argc, argv);

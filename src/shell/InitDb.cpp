@@ -14,12 +14,9 @@ int initDatabase(const QString& connectionString, bool demo)
         std::fprintf(stderr, "homeplate --init-db: %s\n", qPrintable(text));
         return 1;
     };
-    auto db = db::Database::open(connectionString, db::Database::Pooling::Fresh,
-                                 db::Database::Missing::Create);
+    auto db = db::createGameDatabase(connectionString);
     if (!db)
         return fail(db.error());
-    if (auto r = db::createSchema(*db.value()); !r)
-        return fail(r.error());
     if (demo) {
         if (auto r = db::fillDemoSeason(*db.value()); !r)
             return fail(r.error());

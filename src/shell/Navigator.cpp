@@ -7,6 +7,8 @@
 #include "mStart.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace hp::shell {
 
@@ -29,7 +31,11 @@ Navigator::~Navigator()
 
 QString Navigator::defaultPositionsFile()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/baseball.ini");
+    // Beside the program in the build tree; installed, under share/homeplate.
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/baseball.ini");
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                              QStringLiteral("/../share/homeplate/baseball.ini"));
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
 }
 
 void Navigator::showStart()

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLibrary>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace hp;
@@ -142,7 +143,11 @@ private slots:
         QCOMPARE(f.messages(), QStringList{QStringLiteral("無法取得字幕機連接/連接失敗")});
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
                  QStringLiteral("127.0.0.1:7250"));
-        QCOMPARE(f.panels[1], QString());
+        QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 127.0.0.9 埠 7250 於19:05:07"));
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("[::1]:7301"));
+        setup.mQPXServer_Click();
+        QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 ::1 埠 7301 於19:05:07"));
+        f.messages();
     }
 
     void openProjectOnTheConsoleKeepsPathAndFolder()
@@ -167,6 +172,34 @@ private slots:
         console.mPRJ_Click(&project);
         QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
         QCOMPARE(f.net->sends().size(), 3);
+    }
+
+    void openProjectDialogStartsInTheTemplateFolder()
+    {
+        Fixture f;
+        QTemporaryDir templates;
+        // No template chosen yet: the dialog opens in the template folder.
+        f.settings.store.set(QStringLiteral("PRJpath"), templates.path());
+        auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
+        f.log.take();
+        setup.mPRJ_Click(nullptr);
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File,
+                          templates.filePath(QStringLiteral("b.PRJ")));
+        setup.mPRJ_Click(nullptr);
+        // Then where the last one was chosen.
+        setup.mPRJ_Click(nullptr);
+        const QJsonArray requests = f.log.take();
+        QCOMPARE(requests.size(), 3);
+        QCOMPARE(requests[0][QStringLiteral("previous")].toString(), templates.path() + u'/');
+        QCOMPARE(requests[2][QStringLiteral("previous")].toString(),
+                 templates.filePath(QStringLiteral("b.PRJ")));
+        // The cancelled first dialog sent the empty path, as before.
+        QCOMPARE(f.net->sends().first().text, QByteArray());
+        // A stored folder that is not there (the old default "C:\\") is passed over.
+        f.settings.store.set(QStringLiteral("PRJpath"), QStringLiteral("C:\\"));
+        auto other = f.commands(cglink::CgMenuCommands::Window::Setup);
+        other.mPRJ_Click(nullptr);
+        QCOMPARE(f.log.take()[0][QStringLiteral("previous")].toString(), QString());
     }
 
     void openProjectCancelledKeepsTheStoredTemplate()

@@ -1,4 +1,5 @@
 #include "ConnectionDialog.h"
+#include "Schema.h"
 #include "TestDatabase.h"
 
 #include <QComboBox>
@@ -6,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace hp;
@@ -47,6 +49,43 @@ private slots:
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!result->text().isEmpty());
+    }
+
+    void createsANewSqliteDatabaseAfterAsking()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("新聯盟.db"));
+        QStringList questions;
+        bool yes = false;
+        db::ConnectionDialog dialog(QStringLiteral("Provider=SQLite;Data Source=") + file, nullptr,
+                                    [&](const QString& q) {
+                                        questions << q;
+                                        return yes;
+                                    });
+        auto* create = dialog.findChild<QPushButton*>(QStringLiteral("Create"));
+        auto* result = dialog.findChild<QLabel*>(QStringLiteral("Result"));
+        create->click();
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions[0].contains(file));
+        QVERIFY(!QFile::exists(file));
+
+        yes = true;
+        create->click();
+        QVERIFY2(result->text().startsWith(QStringLiteral("已建立新的比賽資料庫")),
+                 qPrintable(result->text()));
+        {
+            auto created = db::Database::open(dialog.connectionString());
+            QVERIFY(created);
+            const auto tables = created.value()->query(
+                QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                               "NOT LIKE 'sqlite%'"));
+            QCOMPARE(tables->size(), db::tableNames().size());
+        }
+        db::Database::closePool();
+        // A file that is there already is never touched, nor asked about.
+        create->click();
+        QCOMPARE(questions.size(), 2);
+        QVERIFY(result->text().startsWith(QStringLiteral("檔案已存在")));
     }
 };
 

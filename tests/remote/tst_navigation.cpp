@@ -68,7 +68,9 @@ private slots:
         QCOMPARE(sends[0].code, cglink::kOpenProject);
         QCOMPARE(cglink::fromCp950(sends[0].text), prj);
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(1), prj);
-        QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(0), QString());
+        // The box keeps its words; the status bar names the address and port.
+        QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(0),
+                 QStringLiteral("無法連接字幕機 127.0.0.1 埠 7250 於19:00:00"));
     }
 
     void consoleKeysClearAndTakeOff()

@@ -134,6 +134,42 @@ private slots:
         QVERIFY(items(f.h, QStringLiteral("List4(0)")).first().contains(u':'));
     }
 
+    void emptyDatabaseSaysWhyAndHowToImport()
+    {
+        test::TestDatabase tdb(QStringLiteral("sqlite"));
+        QVERIFY(tdb.ok());
+        test::RemoteHarness h;
+        h.settings.store.set(QStringLiteral("ODBC"), tdb.connectionString());
+        h.navigator.showStart();
+        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QVERIFY(items(h, QStringLiteral("List1")).isEmpty());
+        const QJsonObject hint = h.get(M, QStringLiteral("TeamHint"));
+        QVERIFY(hint[QStringLiteral("visible")].toBool());
+        const QString text = hint[QStringLiteral("text")].toString();
+        QVERIFY2(text.contains(QStringLiteral("沒有球隊")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("--import-roster")));
+        QVERIFY(h.messages().isEmpty());
+    }
+
+    void rostersGoByUniformNumber_data() { test::TestDatabase::addEngineRows(); }
+    void rostersGoByUniformNumber()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(!f.h.get(M, QStringLiteral("TeamHint"))[QStringLiteral("visible")].toBool());
+        f.chooseTeams(0, 0);
+        for (const QString& list : {QStringLiteral("List4(0)"), QStringLiteral("Combo1(1)")}) {
+            const QStringList entries = items(f.h, list);
+            QVERIFY2(entries.size() >= 9, qPrintable(list));
+            QVERIFY(entries.first().section(u':', 0, 0).size() == 1 ||
+                    list != QStringLiteral("List4(0)"));
+            for (qsizetype i = 1; i < entries.size(); ++i)
+                QVERIFY2(entries[i - 1].section(u':', 0, 0).toInt() <
+                             entries[i].section(u':', 0, 0).toInt(),
+                         qPrintable(entries[i - 1] + u' ' + entries[i]));
+        }
+    }
+
     void teamWithoutPitchersStopsTheConfirmationSilently_data()
     {
         test::TestDatabase::addEngineRows();
