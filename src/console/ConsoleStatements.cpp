@@ -30,7 +30,8 @@ std::optional<RosterPlayer> playerOfTeam(ConsoleDatabase& db, const QString& tab
         sql += QStringLiteral(" AND 背號=?");
         values << number;
     }
-    const auto row = db.firstRow(sql + QStringLiteral(" ORDER BY 背號"), values);
+    const auto row =
+        db.firstRow(sql + QStringLiteral(" ORDER BY ") + db::uniformNumberOrder(), values);
     if (!row)
         return std::nullopt;
     return RosterPlayer{row->value(QStringLiteral("背號")), row->value(QStringLiteral("姓名")),
@@ -84,7 +85,8 @@ std::optional<db::Row> seasonBatterTotals(ConsoleDatabase& db, const RosterPlaye
 QStringList substitutes(ConsoleDatabase& db, const QString& shownName, const QString& team)
 {
     return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 打擊整隊表年度 "
-                                           "WHERE 姓名<>? AND 隊名=? ORDER BY 背號"),
+                                           "WHERE 姓名<>? AND 隊名=? ORDER BY ") +
+                                db::uniformNumberOrder(),
                             {shownName, team}));
 }
 
@@ -110,7 +112,8 @@ std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
 QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current)
 {
     return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 投手整隊表年度 "
-                                           "WHERE 隊名=? AND 姓名<>? ORDER BY 背號"),
+                                           "WHERE 隊名=? AND 姓名<>? ORDER BY ") +
+                                db::uniformNumberOrder(),
                             {team, current}));
 }
 

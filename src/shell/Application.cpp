@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "BoxScore.h"
+
 #include "CgLink.h"
 #include "Clock.h"
 #include "ConnectionDialog.h"
@@ -47,6 +49,29 @@ int fail(const QString& text)
     return 2;
 }
 
+// The box score of the game in the database, dated today.
+int writeReport(const QString& connection, const QString& html, const QString& csv)
+{
+    const auto d = db::Database::open(connection);
+    if (!d) {
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(d.error()));
+        return 1;
+    }
+    const auto box = report::readBoxScore(**d, QDate::currentDate());
+    if (!box) {
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(box.error()));
+        return 1;
+    }
+    const auto written = report::writeBoxScore(*box, html, csv);
+    if (!written) {
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(written.error()));
+        return 1;
+    }
+    for (const QString& path : *written)
+        std::printf("%s\n", qPrintable(path));
+    return 0;
+}
+
 // Every option of the program. The command line is parsed before any
 // application object exists: --help, --version and --init-db need no display.
 struct Options {
@@ -79,6 +104,16 @@ struct Options {
         QStringLiteral("export-roster"),
         QStringLiteral("Write the season rosters as CSV files to FOLDER and exit."),
         QStringLiteral("CONNECTION")};
+    QCommandLineOption report{
+        QStringLiteral("report"),
+        QStringLiteral("Write the box score of the game in the database and exit."),
+        QStringLiteral("CONNECTION")};
+    QCommandLineOption html{QStringLiteral("html"),
+                            QStringLiteral("With --report: the page (XHTML) to write."),
+                            QStringLiteral("FILE")};
+    QCommandLineOption csv{QStringLiteral("csv"),
+                           QStringLiteral("With --report: the folder for the CSV tables."),
+                           QStringLiteral("FOLDER")};
     QCommandLineOption dryRun{QStringLiteral("dry-run"),
                               QStringLiteral("With --import-roster: print what would change, "
                                              "write nothing.")};
@@ -156,10 +191,12 @@ int runApplication(int argc, char* argv[])
                        "[--automation]\n"
                        "  homeplate --init-db CONNECTION [--demo]\n"
                        "  homeplate --import-roster CONNECTION [--dry-run] FILE.csv...\n"
-                       "  homeplate --export-roster CONNECTION FOLDER"));
+                       "  homeplate --export-roster CONNECTION FOLDER\n"
+                       "  homeplate --report CONNECTION [--html FILE] [--csv FOLDER]"));
     parser.addOptions({options.help, options.version, options.settings, options.backend,
                        options.remote, options.automation, options.initDb, options.demo,
-                       options.importRoster, options.exportRoster, options.dryRun});
+                       options.importRoster, options.exportRoster, options.dryRun, options.report,
+                       options.html, options.csv});
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -193,6 +230,15 @@ int runApplication(int argc, char* argv[])
     }
     if (!positional.isEmpty())
         return fail(QStringLiteral("unexpected argument: ") + positional.first());
+    if ((parser.isSet(options.html) || parser.isSet(options.csv)) && !parser.isSet(options.report))
+        return fail(QStringLiteral("--html and --csv go with --report"));
+    if (parser.isSet(options.report)) {
+        if (!parser.isSet(options.html) && !parser.isSet(options.csv))
+            return fail(QStringLiteral("--report needs --html FILE or --csv FOLDER"));
+        const QCoreApplication app(argc, argv);
+        return writeReport(parser.value(options.report), parser.value(options.html),
+                           parser.value(options.csv));
+    }
     if (parser.isSet(options.initDb)) {
         // No windows: the database drivers need only the core application.
         const QCoreApplication app(argc, argv);

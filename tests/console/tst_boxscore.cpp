@@ -2,6 +2,7 @@
 #include "ConsoleFixture.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QXmlStreamReader>
 
 using namespace hp;
@@ -135,6 +136,34 @@ private slots:
         QCOMPARE(xmlError(QString::fromUtf8(written.readAll())), QString());
         QVERIFY(QFile::exists(
             f.h.settings.dir.filePath(QStringLiteral("boxscore-20261208-1900/先攻打擊.csv"))));
+    }
+
+    void theCommandLineWritesTheSameBoxScore()
+    {
+        Game f(QStringLiteral("sqlite"));
+        QVERIFY(f.tdb.ok());
+        f.play();
+        if (QTest::currentTestFailed())
+            return;
+        const QString bin = qEnvironmentVariable("HOMEPLATE_BINARY");
+        QVERIFY2(QFile::exists(bin), "HOMEPLATE_BINARY is not set");
+        const QString html = f.h.settings.dir.filePath(QStringLiteral("box.html"));
+        const QString csv = f.h.settings.dir.filePath(QStringLiteral("csv"));
+        QProcess p;
+        p.start(bin, {QStringLiteral("--report"), f.tdb.connectionString(),
+                      QStringLiteral("--html"), html, QStringLiteral("--csv"), csv});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).count(u'\n'), 6);
+        const auto box = report::readBoxScore(*f.tdb.open(), QDate::currentDate());
+        QFile page(html);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(page.readAll()), report::boxScoreXhtml(*box));
+        QVERIFY(QFile::exists(QDir(csv).filePath(QStringLiteral("後攻投手.csv"))));
+
+        p.start(bin, {QStringLiteral("--html"), html});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
     }
 
     void inningsInBoxScoreNotation()
