@@ -9,6 +9,7 @@
 #include "ConsoleGraphics.h"
 #include "ConsoleStatements.h"
 #include "ConsoleWidgets.h"
+#include "ControlDriver.h"
 #include "CountPanel.h"
 #include "Figures.h"
 #include "GraphicsColumn.h"
@@ -22,12 +23,16 @@
 #include "SettingsStore.h"
 #include "Statistics.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -60,6 +65,8 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     buildMenu();
     buildLayout();
     wire();
+    m_keys = readKeyMap(m_services.settings);
+    showKeys();
     // Room for every list item where the screen has it; 1366 × 768 at least fits.
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -301,6 +308,10 @@ void Baseball_Beat::notice(const QString& text)
 
 void Baseball_Beat::load()
 {
+    if (!m_keys.problems.isEmpty())
+        m_services.dialogs.message(QStringLiteral("按鍵設定有誤,已用預設:\n") +
+                                       m_keys.problems.join(u'\n'),
+                                   QStringLiteral("按鍵設定"));
     if (loadFrame())
         loadState();
 }
@@ -517,7 +528,8 @@ bool Baseball_Beat::eventFilter(QObject* watched, QEvent* event)
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const int key = press->key();
     if (key == Qt::Key_F2) {
         F2_KeyDown();
         return true;
@@ -526,7 +538,54 @@ bool Baseball_Beat::eventFilter(QObject* watched, QEvent* event)
         Escape_KeyDown();
         return true;
     }
-    return false;
+    return mappedKey(*press, widget);
+}
+
+bool Baseball_Beat::mappedKey(const QKeyEvent& press, QWidget* target)
+{
+    const QKeySequence pressed(
+        QKeyCombination(press.modifiers() & ~Qt::KeypadModifier, Qt::Key(press.key())));
+    const KeyAction* a = m_keys.find(pressed);
+    if (!a)
+        return false;
+    // A letter typed into a box is the box's, also when the box passed it on.
+    auto isTextBox = [](QWidget* w) {
+        auto* combo = qobject_cast<QComboBox*>(w);
+        return w && (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                     (combo && combo->isEditable()));
+    };
+    if (typesCharacter(pressed) && (isTextBox(target) || isTextBox(QApplication::focusWidget())))
+        return false;
+    if (press.isAutoRepeat())
+        return true; // a key held down counts once
+    const remote::ControlDriver driver;
+    if (a->tab >= 0 && !driver
+                            .act(this, driver.findControl(this, QStringLiteral("SSTab3")),
+                                 QStringLiteral("select"), {{QStringLiteral("index"), a->tab}})
+                            .isEmpty())
+        return true;
+    if (QObject* control = driver.findControl(this, a->control))
+        driver.act(this, control, a->action, a->extra); // refused when disabled: nothing happens
+    return true;
+}
+
+void Baseball_Beat::showKeys()
+{
+    // Each control's tool-tip names its keys.
+    for (const KeyAction& a : m_keys.actions) {
+        if (a.key.isEmpty())
+            continue;
+        const QString name = a.key.toString(QKeySequence::NativeText);
+        QWidget* w = findChild<QWidget*>(a.control);
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
+                item->setToolTip(QStringLiteral("按鍵 ") + name);
+        } else if (w) {
+            w->setToolTip(w->toolTip() +
+                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
+                          QStringLiteral("按鍵 ") + name);
+        }
+    }
 }
 
 } // namespace hp::console

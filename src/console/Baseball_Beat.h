@@ -2,6 +2,7 @@
 
 #include "CgLink.h"
 #include "ConsoleState.h"
+#include "KeyMap.h"
 #include "Services.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QPushButton;
 
 namespace hp::app {
@@ -72,6 +74,9 @@ private:
     // 匯出成績: the box score as a page and tables beside the settings file.
     void mReport_Click();
     void F2_KeyDown();
+    // A key of the key map: the click it stands for; false when it is not one.
+    bool mappedKey(const QKeyEvent& press, QWidget* target);
+    void showKeys();
     void Escape_KeyDown();
     void Command3_Click();
     void Command4_Click();
@@ -105,6 +110,7 @@ private:
     OutcomeTabs* m_outcomes = nullptr;
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
+    KeyMap m_keys;
     bool m_sboDeferred = false;
     bool m_lineScoreDirty = false;
     bool m_loading = false;

@@ -85,6 +85,9 @@ std::optional<int> keyCode(const QString& name)
                                           {QStringLiteral("Space"), Qt::Key_Space}};
     if (keys.contains(name))
         return keys.value(name);
+    // A letter or a digit.
+    if (name.size() == 1 && name[0].isLetterOrNumber() && name[0].unicode() < 0x80)
+        return int(name[0].toUpper().unicode());
     if (name.size() >= 2 && name.size() <= 3 && name.startsWith(u'F')) {
         bool ok = false;
         const int n = name.mid(1).toInt(&ok);
@@ -416,9 +419,14 @@ QString ControlDriver::act(QWidget* window, QObject* control, const QString& act
         const auto key = keyCode(request.value(QStringLiteral("key")).toString());
         if (!key)
             return QStringLiteral("unknown key");
-        QKeyEvent press(QEvent::KeyPress, *key, mods);
+        // A letter or digit without Ctrl or Alt types its character, as a keyboard does.
+        QString text;
+        if (*key >= Qt::Key_0 && *key <= Qt::Key_Z &&
+            !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+            text = mods & Qt::ShiftModifier ? QString(QChar(*key)) : QString(QChar(*key)).toLower();
+        QKeyEvent press(QEvent::KeyPress, *key, mods, text);
         QCoreApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, *key, mods);
+        QKeyEvent release(QEvent::KeyRelease, *key, mods, text);
         QCoreApplication::sendEvent(w, &release);
         return {};
     }
