@@ -7,7 +7,7 @@ DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
                libcsv-dev qt6-translations-l10n
 
-.PHONY: all deps configure build test run bench soak package clean format
+.PHONY: all deps configure build test run bench soak package screenshots clean format
 
 all: build
 
@@ -34,6 +34,9 @@ soak: build
 
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,65 @@
+"""Drives the console through a demo game over its remote control and names
+the moments to photograph: each line printed is the name of a screenshot the
+shell script takes before it answers with a line of its own."""
+import json
+import socket
+import sys
+
+
+class Remote:
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port))
+        self.file = self.sock.makefile("rwb")
+        self.n = 0
+
+    def req(self, **kw):
+        self.n += 1
+        kw["id"] = self.n
+        self.file.write((json.dumps(kw, ensure_ascii=False) + "\n").encode())
+        self.file.flush()
+        answer = json.loads(self.file.readline())
+        if not answer.get("ok"):
+            print("refused:", kw, answer, file=sys.stderr)
+        return answer
+
+    def act(self, window, control, action, **kw):
+        return self.req(op="act", window=window, control=control, action=action, **kw)
+
+
+def shot(name):
+    print(name, flush=True)
+    sys.stdin.readline()
+
+
+r = Remote(int(sys.argv[1]))
+shot("start")
+r.act("mStart", "Command1", "click")
+M = "Main"
+r.act(M, "List1", "select", index=0)
+r.act(M, "Command1", "click")
+r.act(M, "List1", "select", index=1)
+r.act(M, "Command3", "click")
+r.act(M, "StartCmd", "click")
+for _ in range(9):
+    r.act(M, "List4(0)", "dblclick", index=0)
+r.act(M, "SSTab1", "select", index=1)
+for _ in range(9):
+    r.act(M, "List4(1)", "dblclick", index=0)
+shot("setup")
+r.act(M, "GO", "click")
+C = "Baseball_Beat"
+for control in ["SBO_Lab(1)", "SBO_Lab(2)", "SBO_Lab(2)"]:
+    r.act(C, control, "press")
+r.act(C, "SSTab3", "select", index=0)
+r.act(C, "Command1(2)", "click")
+r.act(C, "Command4", "click")
+r.act(C, "Base_Check(1)", "check", value=1)
+r.act(C, "SBO_Lab(3)", "press")
+r.act(C, "List3", "select", index=6)
+shot("console")
+r.act(C, "List3", "select", index=11)
+r.act(C, "Command5", "click")
+r.act(C, "List4", "select", index=0)
+shot("graphics")
+r.act(C, "Command8", "click")
+shot("preview")
