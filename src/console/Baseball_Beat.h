@@ -16,7 +16,8 @@ class PanelStatusBar;
 }
 namespace hp::cglink {
 class CgMenuCommands;
-}
+class LinkWatcher;
+} // namespace hp::cglink
 
 namespace hp::graphics {
 class GraphicsColumn;
@@ -90,6 +91,7 @@ private:
     QString m_connectionString;
     cglink::TemplateProject m_project;
     QString m_takeOffReference;
+    std::unique_ptr<cglink::LinkWatcher> m_linkWatcher;
 
     ConsoleState m_state;
     InGameGraphicsRelay m_graphics;

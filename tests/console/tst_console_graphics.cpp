@@ -158,6 +158,11 @@ private slots:
         QVERIFY(f.h.ok(f.act(QStringLiteral("Image1"), QStringLiteral("dblclick"))));
         QCOMPARE(f.sent(), (QList<Sent>{}));
 
+        // One console at a time: the remote control finds a window by its name,
+        // and which of two open consoles it finds is left to chance.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == test::C)
+                w->close();
         Graphics none(QStringLiteral("sqlite"), false);
         none.h.settings.store.set(QStringLiteral("PRJ"), QString());
         none.open();
