@@ -188,8 +188,10 @@ private:
     {
         if (m_done)
             return;
+        const bool socketError =
+            m_socket && m_socket->error() != QAbstractSocket::UnknownSocketError;
         qCInfo(lcCgTcp) << "background connect failed:" << what
-                        << (m_socket ? m_socket->errorString() : QString());
+                        << (socketError ? m_socket->errorString() : QString());
         if (m_socket) {
             m_socket->disconnect(this);
             m_socket->abort();

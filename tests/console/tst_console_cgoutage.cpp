@@ -159,6 +159,7 @@ private slots:
         // The CG accepts but does not answer: the first click waits out the
         // bound, and only the first.
         const qint64 first = o.timed([&] { return o.selectInGame(6); });
+        qInfo("first click on the stopped CG: %lld ms", first);
         QVERIFY2(first >= 1900 && first < kBoundMs, qPrintable(QString::number(first)));
         QCOMPARE(o.f.h.messages(), QStringList{kLinkDown});
         QVERIFY(o.cgPanelRed());
@@ -182,6 +183,8 @@ private slots:
         tick.start(10);
         QTest::qWait(2600);
         tick.stop();
+        qInfo("longest gap of a 10 ms timer while attempts met the stopped CG: %lld ms",
+              longestGap);
         QVERIFY2(longestGap < 400, qPrintable(QString::number(longestGap)));
         QVERIFY(o.cgPanelRed());
 
