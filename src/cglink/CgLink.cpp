@@ -30,9 +30,22 @@ void CgLink::watch(bool answeredDown)
 
 qint32 CgLink::connectTo(const QString& address)
 {
+    m_address = address;
     m_handle = m_net->connectQpxSystem(encode(address));
     m_lost = false;
+    emit connectAttempted(m_handle);
     return m_handle;
+}
+
+std::unique_ptr<PendingConnect> CgLink::connectInBackground()
+{
+    return m_net->connectInBackground(encode(m_address));
+}
+
+void CgLink::adopt(qint32 handle)
+{
+    m_handle = handle;
+    m_lost = false;
 }
 
 bool CgLink::isUp()

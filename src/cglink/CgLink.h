@@ -32,9 +32,17 @@ public:
     explicit CgLink(std::shared_ptr<QpxNet> net, QObject* parent = nullptr);
 
     qint32 handle() const { return m_handle; }
+    // The address of the last connect, whatever its outcome.
+    const QString& address() const { return m_address; }
     // Connects and keeps the new handle, whatever its value.
     qint32 connectTo(const QString& address);
     bool isUp();
+    // Whether the link is known to be down: never connected, or lost since.
+    bool isDown() const { return m_handle < 1 || m_lost; }
+    // A connect to the last address that does not block (nullptr when the
+    // backend cannot); its handle is handed back through adopt().
+    std::unique_ptr<PendingConnect> connectInBackground();
+    void adopt(qint32 handle);
     qint32 send(qint32 code, const QString& text);
     // Sends a value the caller keeps: the buffer as the library leaves it
     // replaces the value.
@@ -53,6 +61,8 @@ signals:
     // The link of the current handle went down: a request failed or the
     // server stopped answering. Once per connect.
     void linkLost();
+    // connectTo() ran: handle < 1 when no CG answered.
+    void connectAttempted(qint32 handle);
 
 private:
     QByteArray encode(const QString& text);
@@ -60,6 +70,7 @@ private:
     void watch(bool answeredDown = false);
 
     std::shared_ptr<QpxNet> m_net;
+    QString m_address;
     qint32 m_handle = 0;
     bool m_lost = false;
 };

@@ -17,6 +17,11 @@ const QString kAddressKey = QStringLiteral("QPXServerIP");
 const QString kProjectFilter = QStringLiteral("*.PRJ|*.Prj|*.*|*.*");
 } // namespace
 
+QString lostLinkText(const QTime& time)
+{
+    return QStringLiteral("字幕機斷線於") + app::timeOfDayText(time);
+}
+
 CgMenuCommands::CgMenuCommands(Window window, CgLink& link, app::SettingsStore& settings,
                                app::OperatorDialogs& dialogs, const app::Clock& clock,
                                PanelSetter setPanel)
@@ -31,9 +36,8 @@ CgMenuCommands::CgMenuCommands(Window window, CgLink& link, app::SettingsStore& 
 {
     // The CG status panel says so as soon as any command finds the link gone,
     // whether a graphic, F2, mClear or mColorBar.
-    m_linkLost = QObject::connect(&m_link, &CgLink::linkLost, &m_link, [this] {
-        m_setPanel(1, QStringLiteral("字幕機斷線於") + app::timeOfDayText(m_clock.now().time()));
-    });
+    m_linkLost = QObject::connect(&m_link, &CgLink::linkLost, &m_link,
+                                  [this] { m_setPanel(1, lostLinkText(m_clock.now().time())); });
 }
 
 CgMenuCommands::~CgMenuCommands()

@@ -2,6 +2,7 @@
 
 #include "CgLink.h"
 
+#include <QTime>
 #include <functional>
 
 namespace hp::app {
@@ -11,6 +12,9 @@ class SettingsStore;
 } // namespace hp::app
 
 namespace hp::cglink {
+
+// What the CG status panel says when the link is found gone.
+QString lostLinkText(const QTime& time);
 
 // The menu commands that drive the CG link directly: connect, open template
 // project, colour bar, clear screen. The console and the set-up window differ

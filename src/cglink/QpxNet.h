@@ -3,10 +3,20 @@
 #include "Result.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <memory>
 
 namespace hp::cglink {
+
+// A connect that runs on the event loop instead of waiting: it reports once,
+// with the new handle or a value below 1 when no CG answered. Destroying it
+// before then abandons the attempt.
+class PendingConnect : public QObject {
+    Q_OBJECT
+signals:
+    void finished(qint32 handle);
+};
 
 // The four functions of the CG client library. Text crosses this seam as code
 // page 950 bytes; the send buffer is writable and holds, after the call, the
@@ -26,6 +36,14 @@ public:
     {
         Q_UNUSED(handle);
         return false;
+    }
+
+    // Starts a connect that does not block the caller; nullptr when the
+    // backend can only connect by waiting for its own call to return.
+    virtual std::unique_ptr<PendingConnect> connectInBackground(const QByteArray& address)
+    {
+        Q_UNUSED(address);
+        return nullptr;
     }
 };
 

@@ -23,10 +23,19 @@ public:
     qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
     qint32 colorBar(qint32 handle) override;
     bool dropped(qint32 handle) const override;
+    // Connects and pings through the socket's signals, each step bounded like
+    // a waiting connect; the connection becomes a handle once the ping is
+    // answered. The attempt must not outlive this backend.
+    std::unique_ptr<PendingConnect> connectInBackground(const QByteArray& address) override;
 
     static bool loopbackOnly();
 
 private:
+    friend class TcpConnectAttempt;
+    // The endpoint of an address, or nullopt (logged) when it may not be used.
+    std::optional<wire::Endpoint> endpointOf(const QByteArray& address) const;
+    // Takes over a connected socket whose ping was answered.
+    qint32 adopt(std::shared_ptr<QTcpSocket> socket);
     std::optional<wire::Reply> roundTrip(qint32 handle, const wire::Request& request);
 
     int m_timeoutMs;

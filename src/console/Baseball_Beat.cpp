@@ -14,6 +14,7 @@
 #include "Figures.h"
 #include "GraphicsColumn.h"
 #include "LineScorePanel.h"
+#include "LinkWatcher.h"
 #include "MenuCommand.h"
 #include "OperatorDialogs.h"
 #include "OutcomeTabs.h"
@@ -59,6 +60,12 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
         cglink::CgMenuCommands::Window::Console, m_services.cg, m_services.settings,
         m_services.dialogs, m_services.clock,
         [this](int panel, const QString& text) { m_statusBar->setPanel(panel, text); });
+    m_linkWatcher = std::make_unique<cglink::LinkWatcher>(
+        m_services.cg, m_project, m_services.clock,
+        [this](int panel, const QString& text, bool alert) {
+            m_statusBar->setPanelAlert(panel, text, alert);
+        },
+        this);
     connect(&m_services.cg, &cglink::CgLink::textNotEncodable, this, [this](const QString& text) {
         m_statusBar->setPanel(3, QStringLiteral("字幕機無法顯示的字元已改為?送出: ") + text);
     });

@@ -18,7 +18,8 @@ class PanelStatusBar;
 }
 namespace hp::cglink {
 class CgMenuCommands;
-}
+class LinkWatcher;
+} // namespace hp::cglink
 
 namespace hp::graphics {
 class GraphicsColumn;
@@ -99,6 +100,7 @@ private:
     QString m_connectionString;
     cglink::TemplateProject m_project;
     QString m_takeOffReference;
+    std::unique_ptr<cglink::LinkWatcher> m_linkWatcher;
 
     ConsoleState m_state;
     InGameGraphicsRelay m_graphics;

@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QtEndian>
+#include <csignal>
 #include <unistd.h>
 
 // A real homeplate-cg, headless, on a free loopback port.
@@ -14,12 +15,16 @@ public:
     ~CgProcess() { stop(); }
 
     // limits: shell commands run before the server starts, e.g. "ulimit -n 48".
-    bool start(const QStringList& arguments, const QString& limits = {})
+    // port: 0 for a free one, or the port of a server that was stopped.
+    bool start(const QStringList& arguments, const QString& limits = {}, quint16 port = 0)
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        m_port = probe.serverPort();
-        probe.close();
+        m_port = port;
+        if (m_port == 0) {
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost, 0);
+            m_port = probe.serverPort();
+            probe.close();
+        }
         QStringList args{QStringLiteral("--headless"), QStringLiteral("--listen"),
                          QStringLiteral("127.0.0.1:%1").arg(m_port)};
         args += arguments;
@@ -55,6 +60,16 @@ public:
             m_process.waitForFinished(1000);
         }
     }
+
+    // Ends the server at once, as a crash would.
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+
+    // Sends a signal to the server (SIGSTOP, SIGCONT).
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
 
     quint16 port() const { return m_port; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }

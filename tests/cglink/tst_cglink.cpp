@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Cp950.h"
 #include "FakeQpxNet.h"
+#include "LinkWatcher.h"
 #include "ScriptedDialogs.h"
 #include "TestSettings.h"
 
@@ -252,6 +253,33 @@ private slots:
         f.net->connectedAnswer = 0;
         f.link.isUp();
         QCOMPARE(lost.count(), 2);
+    }
+
+    // A client library can only connect by waiting: its lost link turns the
+    // panel red, but nothing is tried in the background.
+    void watcherNeverWaitsOnABackendThatCannotConnectInBackground()
+    {
+        Fixture f;
+        cglink::TemplateProject project{QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")};
+        QMap<int, QPair<QString, bool>> alerts;
+        cglink::LinkWatcher watcher(f.link, project, f.clock,
+                                    [&](int p, const QString& t, bool red) {
+                                        alerts[p] = {t, red};
+                                    });
+        watcher.setInterval(20);
+        f.net->connectResult = 0;
+        f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(watcher.retrying()); // a connect that found no CG
+        QTRY_VERIFY(!watcher.retrying());
+        f.net->connectResult = 1;
+        f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(alerts.isEmpty());
+        f.net->connectedAnswer = 0;
+        f.net->calls.clear();
+        QVERIFY(!f.link.isUp());
+        QCOMPARE(alerts[1], qMakePair(QStringLiteral("字幕機斷線於19:05:07"), true));
+        QTRY_VERIFY(!watcher.retrying());
+        QCOMPARE(f.net->calls.size(), 1); // the one isConnected
     }
 
     void openProjectOnTheSetupWindowOnlySends()

@@ -196,6 +196,71 @@ private slots:
         QCOMPARE(net.isConnected(99), 0);
         server.stop();
     }
+
+    // A background connect returns at once and reports through the event
+    // loop: a handle once the ping is answered, nothing from a silent server.
+    void backgroundConnectNeverWaitsAndHandsOverAnAnsweredConnection()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        QCOMPARE(link.connectTo(address(port)), 1);
+        server.hang = true;
+        QCOMPARE(link.send(0, QStringLiteral("-1")), -1); // waits out the bound
+        QVERIFY(link.isDown());
+
+        QElapsedTimer t;
+        t.start();
+        auto silent = link.connectInBackground();
+        QSignalSpy silentDone(silent.get(), &PendingConnect::finished);
+        QVERIFY(t.elapsed() < 50);
+        QVERIFY(silentDone.wait(1000));
+        QCOMPARE(silentDone.first().first().toInt(), 0);
+        QVERIFY(t.elapsed() >= 250);
+        QVERIFY(link.isDown());
+
+        server.hang = false;
+        auto answered = link.connectInBackground();
+        QSignalSpy answeredDone(answered.get(), &PendingConnect::finished);
+        QCOMPARE(answeredDone.count(), 0);
+        QVERIFY(answeredDone.wait(1000));
+        const qint32 handle = answeredDone.first().first().toInt();
+        QVERIFY(handle >= 2);
+        link.adopt(handle);
+        QVERIFY(!link.isDown());
+        QString text = QStringLiteral("x");
+        QCOMPARE(link.sendKeeping(9, text), 9);
+        QCOMPARE(text, QStringLiteral("x!"));
+        server.stop();
+    }
+
+    void backgroundConnectRefusesWhatAWaitingConnectRefuses()
+    {
+        TcpQpxNet net;
+        for (const QByteArray& address :
+             {QByteArray("198.51.100.7"), QByteArray("127.0.0.1:notaport")}) {
+            auto attempt = net.connectInBackground(address);
+            QSignalSpy done(attempt.get(), &PendingConnect::finished);
+            QCOMPARE(done.count(), 0); // reported from the loop, once connected to
+            QVERIFY(done.wait(100));
+            QCOMPARE(done.first().first().toInt(), 0);
+        }
+    }
+
+    void abandonedBackgroundConnectReportsNothing()
+    {
+        ThreadedServer server;
+        server.hang = true;
+        const quint16 port = server.start();
+        TcpQpxNet net(200);
+        auto attempt = net.connectInBackground(address(port).toLatin1());
+        QSignalSpy done(attempt.get(), &PendingConnect::finished);
+        QTest::qWait(50);
+        attempt.reset();
+        QTest::qWait(300);
+        QCOMPARE(done.count(), 0);
+        server.stop();
+    }
 };
 
 QTEST_GUILESS_MAIN(TstTcpBackend)

@@ -1,0 +1,86 @@
+#include "LinkWatcher.h"
+
+#include "CgCommands.h"
+#include "CgMenuCommands.h"
+#include "Clock.h"
+
+namespace hp::cglink {
+
+LinkWatcher::LinkWatcher(CgLink& link, const TemplateProject& project, const app::Clock& clock,
+                         PanelAlert setPanel, QObject* parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_project(project)
+    , m_clock(clock)
+    , m_setPanel(std::move(setPanel))
+{
+    setObjectName(QStringLiteral("CgLinkWatcher"));
+    m_retry.setInterval(kReconnectIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, &LinkWatcher::attempt);
+    connect(&m_link, &CgLink::linkLost, this, [this] {
+        m_setPanel(1, lostLinkText(m_clock.now().time()), true);
+        retry();
+    });
+    connect(&m_link, &CgLink::connectAttempted, this, [this](qint32 handle) {
+        // A connect of the operator's or the opening's replaces whatever was
+        // under way in the background.
+        m_pending.reset();
+        if (handle < 1)
+            retry();
+        else
+            stop();
+    });
+}
+
+LinkWatcher::~LinkWatcher() = default;
+
+void LinkWatcher::retry()
+{
+    if (!m_link.address().isEmpty() && !m_retry.isActive())
+        m_retry.start();
+}
+
+void LinkWatcher::stop()
+{
+    m_retry.stop();
+    m_pending.reset();
+}
+
+void LinkWatcher::attempt()
+{
+    if (m_pending)
+        return; // the last attempt is still within its bound
+    if (!m_link.isDown()) {
+        stop();
+        return;
+    }
+    m_pending = m_link.connectInBackground();
+    if (!m_pending) {
+        m_retry.stop();
+        return;
+    }
+    connect(m_pending.get(), &PendingConnect::finished, this, &LinkWatcher::attempted);
+}
+
+void LinkWatcher::attempted(qint32 handle)
+{
+    // Called from inside the attempt: it goes once control is back in the loop.
+    m_pending.release()->deleteLater();
+    if (handle < 1)
+        return;
+    stop();
+    m_link.adopt(handle);
+    m_setPanel(1,
+               QStringLiteral("已恢復連接字幕機") + m_link.address() + QStringLiteral("於") +
+                   app::timeOfDayText(m_clock.now().time()),
+               false);
+    // The CG may have been restarted and forgotten its project.
+    if (!m_project.path.isEmpty()) {
+        QString path = m_project.path;
+        const qint32 opened = m_link.sendKeeping(kOpenProject, path);
+        m_setPanel(2, projectStatusText(path, opened), false);
+    }
+    emit restored();
+}
+
+} // namespace hp::cglink

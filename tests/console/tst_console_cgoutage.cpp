@@ -1,0 +1,197 @@
+#include "CgCommands.h"
+#include "CgProcess.h"
+#include "ConsoleFixture.h"
+#include "Cp950.h"
+#include "LinkWatcher.h"
+#include "TcpQpxNet.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+
+using namespace hp;
+
+namespace {
+
+// Longer than any click may take once the link is known to be down.
+constexpr qint64 kFastMs = 500;
+// The two-second bound and some slack for a loaded machine.
+constexpr qint64 kBoundMs = 2600;
+
+// The console playing against a real homeplate-cg that the test kills, stops
+// and restarts; the console tries the CG again every 200 ms.
+struct Outage {
+    CgProcess cg;
+    QTemporaryDir logDir;
+    QString log = logDir.filePath(QStringLiteral("cg.log"));
+    test::ConsoleFixture f{QStringLiteral("sqlite"), false, std::make_shared<cglink::TcpQpxNet>()};
+    QString project = f.h.settings.dir.filePath(QStringLiteral("demo.PRJ"));
+    QWidget* console = nullptr;
+
+    bool open()
+    {
+        if (!f.tdb.ok() || !cg.start({QStringLiteral("--log"), log}))
+            return false;
+        QFile::remove(project);
+        if (!QFile::copy(QStringLiteral(DEMO_PROJECT), project))
+            return false;
+        f.h.settings.store.set(QStringLiteral("QPXServerIP"), cg.address());
+        f.h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("500"));
+        f.open();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == test::C)
+                console = w;
+        auto* watcher = console ? console->findChild<cglink::LinkWatcher*>() : nullptr;
+        if (!watcher || !f.h.cg.isUp())
+            return false;
+        watcher->setInterval(200);
+        return true;
+    }
+
+    bool restart() { return cg.start({QStringLiteral("--log"), log}, {}, cg.port()); }
+
+    // Milliseconds one remote-control request held the window thread.
+    qint64 timed(const std::function<bool()>& action, bool* ok = nullptr)
+    {
+        QElapsedTimer t;
+        t.start();
+        const bool done = action();
+        if (ok)
+            *ok = done;
+        return t.elapsed();
+    }
+    bool selectInGame(int index)
+    {
+        return f.h.ok(f.act(QStringLiteral("List3"), QStringLiteral("select"),
+                            {{QStringLiteral("index"), index}}));
+    }
+
+    QString cgPanel() { return f.h.panels(test::C).value(0); }
+    bool cgPanelRed()
+    {
+        auto* label = console->findChild<QLabel*>(QStringLiteral("StatusBar1.Panel1"));
+        return label && label->autoFillBackground();
+    }
+    // How many times the CG was told to open the console's template project.
+    int projectOpens()
+    {
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        int n = 0;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o[QStringLiteral("code")].toInt() == cglink::kOpenProject &&
+                o[QStringLiteral("text")].toString() == project)
+                ++n;
+        }
+        return n;
+    }
+
+    // Waits for the console to report the CG back, then checks that a graphic
+    // is previewed and played again on the new server.
+    void expectBack(int opensBefore)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(cgPanel().startsWith(QStringLiteral("已恢復連接字幕機")), 5000);
+        QVERIFY(cgPanel().contains(cg.address()));
+        QVERIFY(!cgPanelRed());
+        QVERIFY(f.h.cg.isUp());
+        QTRY_COMPARE(projectOpens(), opensBefore + 1);
+
+        const QString preview = f.h.settings.dir.filePath(cglink::kPreviewB);
+        QFile::remove(preview);
+        f.h.messages();
+        QVERIFY(selectInGame(6));
+        QCOMPARE(f.h.messages(), QStringList());
+        QVERIFY(QFile::exists(preview));
+        QVERIFY(!f.get(QStringLiteral("Image2"))[QStringLiteral("image")].isNull());
+        QVERIFY(f.click(QStringLiteral("Command5")));
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, cg.port());
+        QVERIFY(probe.waitForConnected(2000));
+        QCOMPARE(exchange(probe, command(cglink::kTakeOff,
+                                         cglink::toCp950(QStringLiteral("[BYNAME][SBO]")).bytes)),
+                 1); // it was on the program
+    }
+};
+
+const QString kLinkDown = QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線/字幕機斷線");
+
+} // namespace
+
+class TstConsoleCgOutage : public QObject {
+    Q_OBJECT
+private slots:
+    void killedCgIsFoundAtOnceAndComesBackByItself()
+    {
+        Outage o;
+        QVERIFY(o.open());
+        const int opens = o.projectOpens();
+        QCOMPARE(opens, 1); // the opening
+        o.cg.kill();
+        o.f.h.messages();
+
+        QVERIFY2(o.timed([&] { return o.selectInGame(6); }) < kFastMs, "first click");
+        QCOMPARE(o.f.h.messages(), QStringList{kLinkDown});
+        QVERIFY(o.cgPanel().startsWith(QStringLiteral("字幕機斷線於")));
+        QVERIFY(o.cgPanelRed());
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(o.timed([&] { return o.selectInGame(i); }) < kFastMs);
+            QVERIFY(o.timed([&] { return o.f.click(QStringLiteral("Command5")); }) < kFastMs);
+            QVERIFY(o.timed([&] { return o.f.click(QStringLiteral("SBO_Cmd")); }) < kFastMs);
+        }
+        // Refused attempts while nothing listens leave the link down and red.
+        QTest::qWait(600);
+        QVERIFY(o.cgPanelRed());
+        QVERIFY(!o.f.h.cg.isUp());
+
+        QVERIFY(o.restart());
+        o.expectBack(opens);
+    }
+
+    void stoppedCgCostsTheBoundOnceAndNeverHoldsTheWindow()
+    {
+        Outage o;
+        QVERIFY(o.open());
+        const int opens = o.projectOpens();
+        o.cg.signal(SIGSTOP);
+        o.f.h.messages();
+
+        // The CG accepts but does not answer: the first click waits out the
+        // bound, and only the first.
+        const qint64 first = o.timed([&] { return o.selectInGame(6); });
+        qInfo("first click on the stopped CG: %lld ms", first);
+        QVERIFY2(first >= 1900 && first < kBoundMs, qPrintable(QString::number(first)));
+        QCOMPARE(o.f.h.messages(), QStringList{kLinkDown});
+        QVERIFY(o.cgPanelRed());
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(o.timed([&] { return o.selectInGame(i); }) < kFastMs);
+            QVERIFY(o.timed([&] { return o.f.click(QStringLiteral("Command5")); }) < kFastMs);
+            QVERIFY(o.timed([&] { return o.f.key(test::C, QStringLiteral("F2")); }) < kFastMs);
+        }
+
+        // The background attempts meet the same silent server: none of them
+        // holds the window thread.
+        QElapsedTimer since;
+        since.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
+            longestGap = qMax(longestGap, since.elapsed() - last);
+            last = since.elapsed();
+        });
+        tick.start(10);
+        QTest::qWait(2600);
+        tick.stop();
+        qInfo("longest gap of a 10 ms timer while attempts met the stopped CG: %lld ms",
+              longestGap);
+        QVERIFY2(longestGap < 400, qPrintable(QString::number(longestGap)));
+        QVERIFY(o.cgPanelRed());
+
+        o.cg.signal(SIGCONT);
+        o.expectBack(opens);
+    }
+};
+
+QTEST_MAIN(TstConsoleCgOutage)
+#include "tst_console_cgoutage.moc"
