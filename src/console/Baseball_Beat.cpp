@@ -167,11 +167,11 @@ void Baseball_Beat::wire()
     });
     connect(m_db, &ConsoleDatabase::forwarded, this, [this](int units) {
         m_databaseAlert = false;
-        m_statusBar->setPanelAlert(kNoticePanel,
-                                   QStringLiteral("資料庫已恢復於%1,等待的%2筆動作已寫入")
-                                       .arg(app::timeOfDayText(m_services.clock.now().time()),
-                                            QString::number(units)),
-                                   false);
+        m_statusBar->setPanelAlert(
+            kNoticePanel,
+            QStringLiteral("資料庫已恢復於%1,等待的%2筆動作已寫入")
+                .arg(app::timeOfDayText(m_services.clock.now().time()), QString::number(units)),
+            false);
     });
     m_db->setJournal(
         std::make_unique<Journal>(Journal::besideSettings(m_services.settings.fileName())));

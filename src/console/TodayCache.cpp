@@ -466,9 +466,9 @@ QJsonObject TodayCache::snapshot() const
         QJsonArray rows;
         for (const QStringList& row : it->rows)
             rows.append(QJsonArray::fromStringList(row));
-        out.insert(name, QJsonObject{{QStringLiteral("columns"),
-                                      QJsonArray::fromStringList(it->columns)},
-                                     {QStringLiteral("rows"), rows}});
+        out.insert(name,
+                   QJsonObject{{QStringLiteral("columns"), QJsonArray::fromStringList(it->columns)},
+                               {QStringLiteral("rows"), rows}});
     }
     return out;
 }

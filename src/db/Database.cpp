@@ -51,10 +51,9 @@ bool unreachableError(const QSqlError& e, ConnectionSettings::Engine engine)
     const QString code = e.nativeErrorCode();
     if (engine == ConnectionSettings::Engine::SQLite) {
         // BUSY, LOCKED, READONLY, IOERR, CANTOPEN, PERM, NOTADB (primary codes).
-        static const QStringList codes{QStringLiteral("5"),  QStringLiteral("6"),
-                                       QStringLiteral("8"),  QStringLiteral("10"),
-                                       QStringLiteral("14"), QStringLiteral("3"),
-                                       QStringLiteral("26")};
+        static const QStringList codes{
+            QStringLiteral("5"),  QStringLiteral("6"), QStringLiteral("8"), QStringLiteral("10"),
+            QStringLiteral("14"), QStringLiteral("3"), QStringLiteral("26")};
         return codes.contains(code);
     }
     // A server answers with an SQLSTATE; a failure without one happened on

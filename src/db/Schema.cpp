@@ -206,10 +206,10 @@ QList<TableColumn> tableColumns(const QString& table)
         if (t.sequence)
             out << TableColumn{QStringLiteral("Seq"), {}, true};
         for (const Column& c : t.columns)
-            out << TableColumn{c.name, c.type == QStringLiteral("INTEGER") && c.fallback.isEmpty()
-                                           ? kZero
-                                           : c.fallback,
-                               false};
+            out << TableColumn{
+                c.name,
+                c.type == QStringLiteral("INTEGER") && c.fallback.isEmpty() ? kZero : c.fallback,
+                false};
     }
     return out;
 }

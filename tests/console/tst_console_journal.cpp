@@ -45,8 +45,8 @@ private:
     QString script(const QString& command)
     {
         QProcess p;
-        p.start(QStringLiteral("bash"), {QStringLiteral(PG_TEST_SCRIPT), command,
-                                         m_dir.filePath(QStringLiteral("pg"))});
+        // The folder itself, which the script hands to the server's user.
+        p.start(QStringLiteral("bash"), {QStringLiteral(PG_TEST_SCRIPT), command, m_dir.path()});
         p.waitForFinished(60000);
         return QString::fromUtf8(p.readAllStandardOutput());
     }
@@ -85,8 +85,8 @@ struct Game : ConsoleFixture {
     {
         QStringList out;
         for (const char* c : {"NameS_Lab", "SS_Lab", "NameP_Lab", "SBO_Lab(1)", "SBO_Lab(2)",
-                              "SBO_Lab(3)", "Frame1", "TimesS_txt(1)", "TimesS_txt(2)",
-                              "BallG_txt", "BallB_txt", "RHE1_txt(2)", "RHE2_txt(2)"})
+                              "SBO_Lab(3)", "Frame1", "TimesS_txt(1)", "TimesS_txt(2)", "BallG_txt",
+                              "BallB_txt", "RHE1_txt(2)", "RHE2_txt(2)"})
             out << text(QString::fromLatin1(c));
         return out;
     }
@@ -348,16 +348,14 @@ private slots:
                                             QStringLiteral("1"),
                                             QStringLiteral(".500"),
                                             {QStringLiteral("一壘"), QStringLiteral("三振")}})
-               << console::savePitcherStats(true, {QStringLiteral("9"), QStringLiteral("甲"),
-                                                   QStringLiteral("4"), QStringLiteral("12"),
-                                                   QStringLiteral("7"), QStringLiteral("2"),
-                                                   QStringLiteral("0"), QStringLiteral("3"),
-                                                   QStringLiteral("1"), QStringLiteral("1"),
-                                                   QStringLiteral("1")});
-        writes += console::substitute(true, QStringLiteral("5"),
-                                      {f.numberOf(first.order[0]), f.nameOf(first.order[0]),
-                                       first.team},
-                                      at);
+               << console::savePitcherStats(
+                      true, {QStringLiteral("9"), QStringLiteral("甲"), QStringLiteral("4"),
+                             QStringLiteral("12"), QStringLiteral("7"), QStringLiteral("2"),
+                             QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1"),
+                             QStringLiteral("1"), QStringLiteral("1")});
+        writes += console::substitute(
+            true, QStringLiteral("5"),
+            {f.numberOf(first.order[0]), f.nameOf(first.order[0]), first.team}, at);
         writes += console::changePitcher(false, reliever, at);
         writes << console::saveSboState({QStringLiteral("甲"), QStringLiteral("乙"),
                                          QStringLiteral("1"), QStringLiteral("2"),
@@ -454,6 +452,22 @@ private slots:
         QCOMPARE(run.tables, reference.tables);
     }
 
+    void anActionWithoutTheGamesRowsIsNotKept()
+    {
+        // The database away from the start: nothing to answer reads from, so
+        // the action fails as it always did and nothing waits.
+        QTemporaryDir dir;
+        console::ConsoleDatabase db(
+            [] { return QStringLiteral("Provider=SQLite;Data Source=/nonexistent/none.db"); });
+        db.setJournal(std::make_unique<Journal>(dir.filePath(QStringLiteral("j.json"))));
+        QSignalSpy failed(&db, &console::ConsoleDatabase::failed);
+        db.keepGameTables();
+        db.store({QStringLiteral("UPDATE SBO表 SET S=?"), {QStringLiteral("1")}});
+        QCOMPARE(db.waitingUnits(), 0);
+        QVERIFY(!failed.isEmpty());
+        QVERIFY(failed.last().first().toString().contains(QStringLiteral("none.db")));
+    }
+
     void aRefusedUnitIsSetAside_data() { test::TestDatabase::addEngineRows(); }
     void aRefusedUnitIsSetAside()
     {
@@ -489,6 +503,18 @@ private slots:
         const QString panel = f.h.panels(test::C).value(2);
         QVERIFY2(panel.contains(words) && panel.contains(f.journalFile()), qPrintable(panel));
         QVERIFY(f.panel3()->autoFillBackground());
+
+        // Refused as it is made: set aside too, the tables untouched.
+        console::ConsoleDatabase live([&] { return f.tdb.connectionString(); });
+        live.setJournal(std::make_unique<Journal>(f.journalFile()));
+        live.keepGameTables();
+        live.store(
+            {{archive, {QStringLiteral("丁")}},
+             {QStringLiteral("INSERT INTO 沒有這個表 (S) VALUES (?)"), {QStringLiteral("1")}}});
+        QCOMPARE(f.count(QStringLiteral("退場打者今日")), 2);
+        QCOMPARE(f.journal().rejected().size(), 2);
+        QCOMPARE(f.journal().rejected()[1].statements.size(), 2);
+        QCOMPARE(live.waitingUnits(), 0);
     }
 };
 
