@@ -8,7 +8,9 @@ namespace hp::console {
 
 namespace {
 constexpr int kRetryMs = 2000;
-}
+constexpr int kLockWaitMs = 2000;
+constexpr int kQuickLockWaitMs = 200;
+} // namespace
 
 ConsoleDatabase::ConsoleDatabase(std::function<QString()> connectionString, QObject* parent)
     : QObject(parent)
@@ -184,9 +186,17 @@ db::Database* ConsoleDatabase::session()
             return nullptr;
         // The waiting actions go first, so that the tables get every action
         // in the order the operator made them.
-        if (m_journal && m_journal->hasPending() && !forward(*m_db)) {
-            goOffline(m_words);
-            return nullptr;
+        if (m_journal && m_journal->hasPending()) {
+            // A lock that held one action for the whole bound is likely to
+            // be there still: the attempts that follow give up sooner, so
+            // the window is held for the bound once only.
+            m_db->setLockWait(kQuickLockWaitMs);
+            const bool stored = forward(*m_db);
+            m_db->setLockWait(kLockWaitMs);
+            if (!stored) {
+                goOffline(m_words);
+                return nullptr;
+            }
         }
         if (const auto begun = m_db->begin(); !begun) {
             failure(begun.error(), m_db->lastFailureUnreachable());

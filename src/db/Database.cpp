@@ -227,6 +227,14 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
     return std::unique_ptr<Database>(new Database(name, pooled, settings->engine));
 }
 
+void Database::setLockWait(int milliseconds)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.exec(m_engine == ConnectionSettings::Engine::SQLite
+               ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
+               : QStringLiteral("SET lock_timeout = '%1ms'").arg(milliseconds));
+}
+
 Database::~Database()
 {
     if (m_pooled && !m_broken)

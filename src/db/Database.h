@@ -70,6 +70,10 @@ public:
     Result<Done> commit();
     void rollback();
 
+    // How long a statement waits for a lock another session holds before it
+    // fails (2 s from the opening; a quick retry waits less).
+    void setLockWait(int milliseconds);
+
     // Whether the last failure said that the database cannot be reached just
     // now (lost connection, server down, file locked or unreadable), as
     // against a statement it refused (a constraint, a type, a missing table).

@@ -452,6 +452,56 @@ private slots:
         QCOMPARE(run.tables, reference.tables);
     }
 
+    void aLockedDatabaseHoldsTheWindowOnlyOnce_data() { test::TestDatabase::addEngineRows(); }
+    void aLockedDatabaseHoldsTheWindowOnlyOnce()
+    {
+        QFETCH(QString, engine);
+        test::TestDatabase tdb(engine);
+        QVERIFY(tdb.ok());
+        tdb.open()->exec(QStringLiteral("INSERT INTO SBO表 (S) VALUES ('0')"));
+        QTemporaryDir dir;
+        console::ConsoleDatabase db([&] { return tdb.connectionString(); });
+        db.setJournal(std::make_unique<Journal>(dir.filePath(QStringLiteral("j.json"))));
+        db.keepGameTables();
+        // Another session holds the lock.
+        auto other = std::move(
+            db::Database::open(tdb.connectionString(), db::Database::Pooling::Fresh).value());
+        if (engine == QStringLiteral("sqlite")) {
+            QVERIFY(other->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        } else {
+            QVERIFY(other->begin());
+            QVERIFY(other->exec(QStringLiteral("LOCK TABLE SBO表 IN ACCESS EXCLUSIVE MODE")));
+        }
+        const auto setStrikes = [](const char* s) {
+            return db::Statement{QStringLiteral("UPDATE SBO表 SET S=?"), {QString::fromLatin1(s)}};
+        };
+        QElapsedTimer t;
+        t.start();
+        db.store(setStrikes("1")); // waits out the 2-second bound once
+        QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(db.waitingUnits(), 1);
+        t.restart();
+        db.store(setStrikes("2")); // the next action tries the journal first, briefly
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(db.waitingUnits(), 2);
+        QCOMPARE(db.firstRow(QStringLiteral("SELECT S FROM SBO表"))->value(QStringLiteral("S")),
+                 QStringLiteral("2"));
+        t.restart();
+        db.retry(); // and so does the timer's
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(db.waitingUnits(), 2);
+        other->rollback();
+        other.reset();
+        db.retry();
+        QCOMPARE(db.waitingUnits(), 0);
+        QCOMPARE(tdb.open()
+                     ->query(QStringLiteral("SELECT S FROM SBO表"))
+                     .value()
+                     .first()
+                     .value(QStringLiteral("S")),
+                 QStringLiteral("2"));
+    }
+
     void anActionWithoutTheGamesRowsIsNotKept()
     {
         // The database away from the start: nothing to answer reads from, so
