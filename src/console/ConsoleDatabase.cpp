@@ -65,6 +65,7 @@ void ConsoleDatabase::begin()
         m_offline = false;
         m_unit.clear();
         m_words.clear();
+        m_unanswered = false;
         m_refusal.clear();
     }
 }
@@ -139,10 +140,13 @@ void ConsoleDatabase::keepUnit()
         m_journal->append(m_unit, QDateTime::currentDateTime());
         saveJournal();
     }
-    if (m_journal->hasPending()) {
+    if (!m_journal->hasPending())
+        return;
+    if (!m_retry.isActive())
         m_retry.start();
+    // A retry that found the database still away changes nothing to say.
+    if (!m_unit.isEmpty() || m_unanswered)
         emit waiting(waitingUnits(), m_words);
-    }
 }
 
 void ConsoleDatabase::saveJournal()
@@ -292,6 +296,7 @@ Result<db::Rows> ConsoleDatabase::answerFromCache(const QString& sql, const QVar
     const QString words = QStringLiteral("資料庫無法使用,保留的資料也無法回答: ") + sql;
     qCWarning(lcConsoleDb).noquote() << words;
     m_words = words;
+    m_unanswered = true;
     return Result<db::Rows>::failure(words);
 }
 

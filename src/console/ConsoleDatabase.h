@@ -121,10 +121,11 @@ private:
     std::unique_ptr<Journal> m_journal;
     TodayCache m_cache;
     QTimer m_retry;
-    bool m_offline = false; // the action runs on the journal
-    Statements m_unit;      // the action's writes
-    QString m_words;        // why the action went to the journal
-    QString m_refusal;      // the engine's words when the action failed
+    bool m_offline = false;    // the action runs on the journal
+    Statements m_unit;         // the action's writes
+    bool m_unanswered = false; // a read the kept rows could not answer
+    QString m_words;           // why the action went to the journal
+    QString m_refusal;         // the engine's words when the action failed
 };
 
 } // namespace hp::console

@@ -486,10 +486,17 @@ private slots:
         QCOMPARE(db.waitingUnits(), 2);
         QCOMPARE(db.firstRow(QStringLiteral("SELECT S FROM SBO表"))->value(QStringLiteral("S")),
                  QStringLiteral("2"));
+        // A read the kept rows cannot answer is refused and named.
+        QSignalSpy waiting(&db, &console::ConsoleDatabase::waiting);
+        QVERIFY(!db.query(QStringLiteral("SELECT * FROM 投手基本資料")));
+        QCOMPARE(waiting.count(), 1);
+        QCOMPARE(waiting.first().at(0).toInt(), 2);
+        QVERIFY(waiting.first().at(1).toString().contains(QStringLiteral("投手基本資料")));
         t.restart();
         db.retry(); // and so does the timer's
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(db.waitingUnits(), 2);
+        QCOMPARE(waiting.count(), 1); // nothing new to say
         other->rollback();
         other.reset();
         db.retry();
