@@ -173,6 +173,25 @@ void Baseball_Beat::wire()
         m_databaseAlert = true;
         m_statusBar->setPanelAlert(kNoticePanel, error, true);
     });
+    connect(m_db, &ConsoleDatabase::waiting, this, [this](int units, const QString& words) {
+        m_databaseAlert = true;
+        m_statusBar->setPanelAlert(
+            kNoticePanel,
+            QStringLiteral("資料庫無法使用:%1筆動作等待寫入,已存入動作日誌(%2)。%3")
+                .arg(QString::number(units), app::timeOfDayText(m_services.clock.now().time()),
+                     words),
+            true);
+    });
+    connect(m_db, &ConsoleDatabase::forwarded, this, [this](int units) {
+        m_databaseAlert = false;
+        m_statusBar->setPanelAlert(
+            kNoticePanel,
+            QStringLiteral("資料庫已恢復於%1,等待的%2筆動作已寫入")
+                .arg(app::timeOfDayText(m_services.clock.now().time()), QString::number(units)),
+            false);
+    });
+    m_db->setJournal(
+        std::make_unique<Journal>(Journal::besideSettings(m_services.settings.fileName())));
     connect(m_db, &ConsoleDatabase::recovered, this, [this] {
         m_databaseAlert = false;
         m_statusBar->setPanelAlert(kNoticePanel,
@@ -319,8 +338,12 @@ void Baseball_Beat::load()
         m_services.dialogs.message(QStringLiteral("按鍵設定有誤,已用預設:\n") +
                                        m_keys.problems.join(u'\n'),
                                    QStringLiteral("按鍵設定"));
-    if (loadFrame())
+    if (loadFrame()) {
+        // Actions left in the journal are stored first; the rows of the game
+        // are kept from here on.
+        m_db->keepGameTables();
         loadState();
+    }
 }
 
 bool Baseball_Beat::loadFrame()

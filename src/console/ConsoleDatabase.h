@@ -1,8 +1,11 @@
 #pragma once
 
 #include "Database.h"
+#include "Journal.h"
+#include "TodayCache.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -17,6 +20,13 @@ using db::Statements;
 // action is stored whole or not at all. A failing statement ends the action's
 // database work (rolled back, the rest of it refused) and is reported; the
 // screen keeps what the operator recorded.
+//
+// With a journal, an action that cannot reach the database (server down,
+// connection lost, file locked, missing or unreadable) is not lost: its
+// writes are kept in the journal, in order, and stored when the database
+// answers again (every 2 s, and before the next action), while the reads of
+// the game's tables are answered from the rows kept since the opening. An
+// action the database refuses is set aside in the journal's rejected part.
 class ConsoleDatabase : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +61,18 @@ public:
     // tables an older database may lack. Their failure is reported.
     void setPreparation(std::function<Statements(db::ConnectionSettings::Engine)> preparation);
 
+    // Keeps the actions that cannot reach the database in the journal (read
+    // from its file now) and stores them as soon as it answers.
+    void setJournal(std::unique_ptr<Journal> journal);
+    const Journal* journal() const { return m_journal.get(); }
+    int waitingUnits() const { return m_journal ? int(m_journal->pending().size()) : 0; }
+    const TodayCache& cache() const { return m_cache; }
+    // Reads the game's tables into the cache (the opening); after the
+    // waiting actions, when the database answers.
+    void keepGameTables();
+    // One attempt to store the waiting actions (the retry timer's tick).
+    void retry();
+
     // Sees every statement as it is run (benchmarks, diagnostics).
     void setObserver(std::function<void(const Statement&)> observer)
     {
@@ -62,12 +84,29 @@ signals:
     void failed(const QString& error);
     // An action was stored after an earlier one had failed.
     void recovered();
+    // Actions wait in the journal for the database; words: why (the engine's
+    // words of the outage, or a read the kept rows could not answer).
+    void waiting(int units, const QString& words);
+    // The waiting actions were all stored.
+    void forwarded(int units);
 
 private:
     void begin();
     void end();
     db::Database* session();
+    bool connect();
     void fail(const QString& error);
+    // A failure of the database: kept for later when it cannot be reached
+    // (and a journal is there), else the action fails.
+    void failure(const QString& error, bool unreachable);
+    // The rest of the action works on the journal and the kept rows.
+    void goOffline(const QString& words);
+    // Stores the waiting actions on the connection; false when the database
+    // cannot be reached (they wait on).
+    bool forward(db::Database& db);
+    void keepUnit();
+    void saveJournal();
+    Result<db::Rows> answerFromCache(const QString& sql, const QVariantList& values);
 
     std::function<QString()> m_connectionString;
     std::function<Statements(db::ConnectionSettings::Engine)> m_preparation;
@@ -79,6 +118,14 @@ private:
     bool m_actionFailed = false;
     bool m_wrote = false;
     bool m_downReported = false;
+    std::unique_ptr<Journal> m_journal;
+    TodayCache m_cache;
+    QTimer m_retry;
+    bool m_offline = false;    // the action runs on the journal
+    Statements m_unit;         // the action's writes
+    bool m_unanswered = false; // a read the kept rows could not answer
+    QString m_words;           // why the action went to the journal
+    QString m_refusal;         // the engine's words when the action failed
 };
 
 } // namespace hp::console

@@ -15,8 +15,6 @@ Q_LOGGING_CATEGORY(lcDb, "homeplate.db")
 
 namespace hp::db {
 
-namespace {
-
 QString valueText(const QVariant& v)
 {
     if (v.isNull())
@@ -30,6 +28,8 @@ QString valueText(const QVariant& v)
     }
 }
 
+namespace {
+
 QString errorText(const QSqlError& e)
 {
     QString text = e.databaseText().trimmed();
@@ -39,6 +39,31 @@ QString errorText(const QSqlError& e)
     if (!driver.isEmpty() && !text.contains(driver))
         text = driver + QStringLiteral(": ") + text;
     return text;
+}
+
+// Whether a failure says that the database cannot be reached just now (a
+// server that is down or restarting, a lost connection, a file that is locked,
+// missing or cannot be read) rather than that it refused the statement.
+bool unreachableError(const QSqlError& e, ConnectionSettings::Engine engine)
+{
+    if (e.type() == QSqlError::ConnectionError)
+        return true;
+    const QString code = e.nativeErrorCode();
+    if (engine == ConnectionSettings::Engine::SQLite) {
+        // BUSY, LOCKED, READONLY, IOERR, CANTOPEN, PERM, NOTADB (primary codes).
+        static const QStringList codes{
+            QStringLiteral("5"),  QStringLiteral("6"), QStringLiteral("8"), QStringLiteral("10"),
+            QStringLiteral("14"), QStringLiteral("3"), QStringLiteral("26")};
+        return codes.contains(code);
+    }
+    // A server answers with an SQLSTATE; a failure without one happened on
+    // the way (the connection was lost). Class 08 is a connection exception,
+    // 57P0x a server shutting down, 53 a server out of resources; a lock
+    // timeout, a deadlock or a serialization failure pass with time.
+    return code.isEmpty() || code.startsWith(QStringLiteral("08")) ||
+           code.startsWith(QStringLiteral("57P")) || code.startsWith(QStringLiteral("53")) ||
+           code == QStringLiteral("55P03") || code == QStringLiteral("40001") ||
+           code == QStringLiteral("40P01");
 }
 
 // A server connection kept between units may have died with its server (a
@@ -202,6 +227,14 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
     return std::unique_ptr<Database>(new Database(name, pooled, settings->engine));
 }
 
+void Database::setLockWait(int milliseconds)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.exec(m_engine == ConnectionSettings::Engine::SQLite
+               ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
+               : QStringLiteral("SET lock_timeout = '%1ms'").arg(milliseconds));
+}
+
 Database::~Database()
 {
     if (m_pooled && !m_broken)
@@ -218,8 +251,10 @@ void Database::closePool()
     }
 }
 
-Result<Done> Database::fail(const QString& what, const QString& detail)
+Result<Done> Database::fail(const QString& what, const QSqlError& error)
 {
+    m_unreachable = unreachableError(error, m_engine);
+    const QString detail = errorText(error);
     // A pooled connection that failed may be dead: the next unit opens afresh.
     m_broken = true;
     qCWarning(lcDb).noquote() << what << detail;
@@ -232,7 +267,7 @@ Result<Rows> Database::query(const QString& sql, const QVariantList& values)
     bool ok = false;
     QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, true, ok);
     if (!ok)
-        return Result<Rows>::failure(fail(sql, errorText(q.lastError())).error());
+        return Result<Rows>::failure(fail(sql, q.lastError()).error());
     const QSqlRecord record = q.record();
     auto names = std::make_shared<QStringList>();
     for (int i = 0; i < record.count(); ++i)
@@ -256,7 +291,7 @@ Result<int> Database::exec(const QString& sql, const QVariantList& values)
     bool ok = false;
     QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, false, ok);
     if (!ok)
-        return Result<int>::failure(fail(sql, errorText(q.lastError())).error());
+        return Result<int>::failure(fail(sql, q.lastError()).error());
     const int affected = q.numRowsAffected();
     q.finish();
     return affected;
@@ -279,7 +314,7 @@ Result<Done> Database::begin()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
-        return fail(QStringLiteral("BEGIN"), errorText(db.lastError()));
+        return fail(QStringLiteral("BEGIN"), db.lastError());
     return success();
 }
 
@@ -287,9 +322,9 @@ Result<Done> Database::commit()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit()) {
-        const QString detail = errorText(db.lastError());
+        const QSqlError error = db.lastError();
         db.rollback();
-        return fail(QStringLiteral("COMMIT"), detail);
+        return fail(QStringLiteral("COMMIT"), error);
     }
     return success();
 }

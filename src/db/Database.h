@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <memory>
 
+class QSqlError;
+
 namespace hp::db {
 
 // One row of a query, every value as text (NULL reads as empty text), found
@@ -27,6 +29,9 @@ private:
 };
 
 using Rows = QList<Row>;
+
+// A bound value as the game tables hold it: text (NULL as empty text).
+QString valueText(const QVariant& value);
 
 // One statement with its bound values.
 struct Statement {
@@ -65,16 +70,26 @@ public:
     Result<Done> commit();
     void rollback();
 
+    // How long a statement waits for a lock another session holds before it
+    // fails (2 s from the opening; a quick retry waits less).
+    void setLockWait(int milliseconds);
+
+    // Whether the last failure said that the database cannot be reached just
+    // now (lost connection, server down, file locked or unreadable), as
+    // against a statement it refused (a constraint, a type, a missing table).
+    bool lastFailureUnreachable() const { return m_unreachable; }
+
     // Closes every pooled connection (tests, shutdown).
     static void closePool();
 
 private:
     Database(QString connectionName, bool pooled, ConnectionSettings::Engine engine);
-    Result<Done> fail(const QString& what, const QString& detail);
+    Result<Done> fail(const QString& what, const QSqlError& error);
 
     QString m_connectionName;
     bool m_pooled;
     bool m_broken = false;
+    bool m_unreachable = false;
     ConnectionSettings::Engine m_engine;
 };
 

@@ -216,6 +216,23 @@ QString uniformNumberOrder(const QString& column)
         .arg(column);
 }
 
+QList<TableColumn> tableColumns(const QString& table)
+{
+    QList<TableColumn> out;
+    for (const Table& t : tables()) {
+        if (t.name.compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        if (t.sequence)
+            out << TableColumn{QStringLiteral("Seq"), {}, true};
+        for (const Column& c : t.columns)
+            out << TableColumn{
+                c.name,
+                c.type == QStringLiteral("INTEGER") && c.fallback.isEmpty() ? kZero : c.fallback,
+                false};
+    }
+    return out;
+}
+
 namespace {
 
 QString createStatement(const Table& t, bool pg, bool ifAbsent)

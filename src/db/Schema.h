@@ -16,6 +16,16 @@ QStringList columnNames(const QString& table);
 // make fail: shorter numbers first (leading zeros left out), then as text.
 QString uniformNumberOrder(const QString& column = QStringLiteral("背號"));
 
+// A column of a table as created: its name, the value a row gets when an
+// insert leaves it out, and whether it numbers the rows in insertion order.
+struct TableColumn {
+    QString name;
+    QString fallback;
+    bool sequence = false;
+};
+// The columns of a table in their order, none for a table that is not one of them.
+QList<TableColumn> tableColumns(const QString& table);
+
 // The archive tables of the day (players who left the game). Older databases
 // lack them: the console creates them when absent, never dropping anything.
 QStringList archiveTableNames();
