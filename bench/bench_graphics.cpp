@@ -61,6 +61,7 @@ bool writeProject(const QString& from, const QString& to, const QSize& canvas)
 bool runCanvas(const QString& demo, const QSize& canvas, const QString& size)
 {
     CgProcess cg;
+    cg.setQuiet(true);
     if (!cg.start({})) {
         std::fprintf(stderr, "homeplate-cg did not start\n");
         return false;

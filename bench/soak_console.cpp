@@ -113,6 +113,7 @@ QStringList differences(test::RemoteHarness& h, db::Database& d)
 bool soak(const QString& engine, const QString& demo)
 {
     CgProcess cg;
+    cg.setQuiet(true);
     if (!cg.start({}))
         return false;
     test::TestDatabase tdb(engine, test::TestDatabase::Content::Demo);

@@ -29,6 +29,10 @@ public:
                          QStringLiteral("127.0.0.1:%1").arg(m_port)};
         args += arguments;
         m_process.setProcessChannelMode(QProcess::MergedChannels);
+        // A long run logs more than a pipe holds: unread, it would stop the
+        // server in the middle of a reply.
+        if (m_quiet)
+            m_process.setStandardOutputFile(QProcess::nullDevice());
         if (limits.isEmpty()) {
             m_process.start(QStringLiteral(CG_BINARY), args);
         } else {
@@ -71,6 +75,8 @@ public:
     // Sends a signal to the server (SIGSTOP, SIGCONT).
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
 
+    // Before start: the server's output is not kept (long runs, benchmarks).
+    void setQuiet(bool quiet) { m_quiet = quiet; }
     quint16 port() const { return m_port; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     bool running() const { return m_process.state() == QProcess::Running; }
@@ -111,6 +117,7 @@ public:
 private:
     QProcess m_process;
     QByteArray m_output;
+    bool m_quiet = false;
     quint16 m_port = 0;
 };
 
