@@ -27,13 +27,7 @@ const QString C = QStringLiteral("Baseball_Beat");
 
 qint64 residentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
+    return CgProcess::residentKiBOf(QStringLiteral("/proc/self/status"));
 }
 
 db::Row rowAt(const db::Rows& rows, qsizetype i)

@@ -84,7 +84,6 @@ void PlayoutPanel::store(const QString& command, qint16 playCode)
 
 void PlayoutPanel::armPreview(const QString& folder)
 {
-    m_folder = folder;
     m_loader->arm(imagePath(folder));
 }
 

@@ -78,7 +78,6 @@ private:
     PreviewImage* m_image;
     PreviewLoader* m_loader;
     QString m_command;
-    QString m_folder;
     qint16 m_code = 0;
     bool m_prepared = false;
 };

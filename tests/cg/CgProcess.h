@@ -105,7 +105,13 @@ public:
     // The server's resident memory in KiB.
     qint64 residentKiB() const
     {
-        QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+        return residentKiBOf(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+    }
+
+    // The resident memory in KiB that a /proc/PID/status file gives.
+    static qint64 residentKiBOf(const QString& statusFile)
+    {
+        QFile status(statusFile);
         if (!status.open(QIODevice::ReadOnly))
             return -1;
         for (const QByteArray& line : status.readAll().split('\n'))
