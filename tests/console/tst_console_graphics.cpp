@@ -309,29 +309,34 @@ private slots:
                             : odd == u'2' || odd == u'6' ? 2
                                                          : 0) +
                            7;
+        // The page: its header, the three captions as the panel shows them,
+        // and the four figures.
+        auto page = [&](const QString& header,
+                        const QList<std::pair<const char*, const char*>>& shown,
+                        const QStringList& figures) {
+            QStringList out{QStringLiteral("[BYNAME][") + header + QStringLiteral("][8]EFFECT"),
+                            QStringLiteral("[DAY][0][累計]")};
+            for (const auto& [field, control] : shown)
+                out << u'[' + QString::fromLatin1(field) + QStringLiteral("][0][") +
+                           f.text(QString::fromLatin1(control)) + u']';
+            for (int i = 0; i < 4; ++i)
+                out << QStringLiteral("[T%1][0][%2]").arg(i + 1).arg(figures[i]);
+            return lines(out);
+        };
         f.sent();
         QVERIFY(f.select(QStringLiteral("List4"), 8));
         QCOMPARE(f.sent().value(0).text,
-                 lines({QStringLiteral("[BYNAME][投手成績累計][8]EFFECT"),
-                        QStringLiteral("[DAY][0][累計]"),
-                        QStringLiteral("[NOP][0][") + f.text(QStringLiteral("NoP_Lab")) + u']',
-                        QStringLiteral("[NAMEP][0][") + f.text(QStringLiteral("NameP_Lab")) + u']',
-                        QStringLiteral("[ERAP][0][") + f.text(QStringLiteral("EraP")) + u']',
-                        QStringLiteral("[T1][0][%1.%2]").arg(thirds / 3).arg(thirds % 3),
-                        QStringLiteral("[T2][0][") + plus(pitcher, "被安打", 2) + u']',
-                        QStringLiteral("[T3][0][") + plus(pitcher, "奪三振", 3) + u']',
-                        QStringLiteral("[T4][0][") + plus(pitcher, "四死球", 1) + u']'}));
+                 page(QStringLiteral("投手成績累計"),
+                      {{"NOP", "NoP_Lab"}, {"NAMEP", "NameP_Lab"}, {"ERAP", "EraP"}},
+                      {QStringLiteral("%1.%2").arg(thirds / 3).arg(thirds % 3),
+                       plus(pitcher, "被安打", 2), plus(pitcher, "奪三振", 3),
+                       plus(pitcher, "四死球", 1)}));
         QVERIFY(f.select(QStringLiteral("List4"), 9));
         QCOMPARE(f.sent().value(0).text,
-                 lines({QStringLiteral("[BYNAME][打者成績累計][8]EFFECT"),
-                        QStringLiteral("[DAY][0][累計]"),
-                        QStringLiteral("[NOS][0][") + f.text(QStringLiteral("NoS_Lab")) + u']',
-                        QStringLiteral("[NAMES][0][") + f.text(QStringLiteral("NameS_Lab")) + u']',
-                        QStringLiteral("[AVG][0][") + f.text(QStringLiteral("AvgS_Lab")) + u']',
-                        QStringLiteral("[T1][0][") + plus(batter, "打數", 2) + u']',
-                        QStringLiteral("[T2][0][") + plus(batter, "打點", 2) + u']',
-                        QStringLiteral("[T3][0][") + plus(batter, "安打", 1) + u']',
-                        QStringLiteral("[T4][0][") + plus(batter, "全壘打", 1) + u']'}));
+                 page(QStringLiteral("打者成績累計"),
+                      {{"NOS", "NoS_Lab"}, {"NAMES", "NameS_Lab"}, {"AVG", "AvgS_Lab"}},
+                      {plus(batter, "打數", 2), plus(batter, "打點", 2), plus(batter, "安打", 1),
+                       plus(batter, "全壘打", 1)}));
         // Today's page of the pitcher follows the same notation; decimal is
         // the default.
         QVERIFY(f.select(QStringLiteral("List3"), 5));
