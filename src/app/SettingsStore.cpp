@@ -28,6 +28,16 @@ QString SettingsStore::read(const QString& app, const QString& section, const QS
     return m_settings->value(p).toString();
 }
 
+QStringList SettingsStore::keys(const QString& app, const QString& section) const
+{
+    const QString prefix = path(app, section, QString());
+    QStringList out;
+    for (const QString& k : m_settings->allKeys())
+        if (k.size() > prefix.size() && k.startsWith(prefix, Qt::CaseInsensitive))
+            out << k.mid(prefix.size());
+    return out;
+}
+
 QString SettingsStore::stored(const QString& path) const
 {
     if (m_settings->contains(path))

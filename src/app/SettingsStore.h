@@ -40,6 +40,8 @@ public:
     Result<Done> write(const QString& app, const QString& section, const QString& key,
                        const QString& value);
     Result<Done> remove(const QString& app, const QString& section, const QString& key);
+    // The keys of a section as the file spells them.
+    QStringList keys(const QString& app, const QString& section) const;
 
     // Shorthands for the program's own area ("BaseBall" / "QMR").
     QString get(const QString& key, const QString& defaultValue = {}) const;

@@ -135,6 +135,7 @@ private slots:
         key(QStringLiteral("inGame7"), QStringLiteral("A"));
         key(QStringLiteral("outcome.一壘"), QStringLiteral("Alt+K"));
         key(QStringLiteral("out"), QStringLiteral("F3")); // takes SBO TAKE's default key
+        key(QStringLiteral("nextBater"), QStringLiteral("F11"));
         f.open();
         const QStringList said = f.h.messages();
         QCOMPARE(said.size(), 1);
@@ -142,6 +143,7 @@ private slots:
         QVERIFY(said[0].contains(QStringLiteral("strike=Nonsense+Q")));
         QVERIFY(said[0].contains(QStringLiteral("ball=F2")));
         QVERIFY(said[0].contains(QStringLiteral("quickCount=F3")));
+        QVERIFY(said[0].contains(QStringLiteral("nextbater: 沒有這個動作")));
         // Bad entries keep their defaults; F2 keeps clearing.
         QVERIFY(f.hit(QStringLiteral("F5")));
         QCOMPARE(f.text(QStringLiteral("SBO_Lab(1)")), QStringLiteral("1"));
