@@ -110,6 +110,71 @@ private slots:
         QCOMPARE(exchange(other, QByteArray("P\0\0\0\0", 5)), 1);
         cg.stop();
     }
+
+    // A database that does not answer at all, not even to cancel the
+    // statement: the page's reply still comes, its fields empty, and once
+    // the database answers again so do the fields.
+    void aFrozenServerStallsNoOne()
+    {
+        if (!TestDatabase::engines().contains(QStringLiteral("postgresql")))
+            QSKIP("HOMEPLATE_TEST_PG is not set");
+        TestDatabase database(QStringLiteral("postgresql"));
+        QVERIFY2(database.ok(), qPrintable(database.error()));
+        QVERIFY(database.open()->exec(QStringLiteral("INSERT INTO SBO表 (Item1) VALUES (?)"),
+                                      {QStringLiteral("北岸海鷗")}));
+        hp::db::Database::closePool();
+        QTemporaryDir dir;
+        const QString project = dir.filePath(QStringLiteral("bug.PRJ"));
+        {
+            QFile file(project);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("page BUG 200 50\nfield TEAM 0 0 200 50 20 #ffffffff\n"
+                       "query TEAM \"SELECT Item1 FROM SBO表\"\n");
+        }
+        CgProcess cg;
+        QVERIFY(cg.start({QStringLiteral("--database"), database.connectionString(),
+                          QStringLiteral("--project"), project}));
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, cg.port());
+        QVERIFY(s.waitForConnected(2000));
+        const QByteArray play = command(20, "[BYNAME][BUG][0][FO][2]\r\n");
+        const QByteArray load = command(9, "[BYNAME][BUG][0]EFFECT\r\n");
+        QCOMPARE(exchange(s, load), 1); // the server's session is open now
+
+        // The server's backend, stopped.
+        auto admin = database.open();
+        const auto backends = admin->query(
+            QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = current_database() "
+                           "AND pid <> pg_backend_pid()"));
+        QVERIFY2(backends && backends->size() == 1, "no single backend of homeplate-cg");
+        const pid_t backend = backends->first().at(0).toInt();
+        if (::kill(backend, SIGSTOP) != 0)
+            QSKIP("the test cannot signal the database server's processes");
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray frame(4, '\0');
+        qToBigEndian(qint32(load.size()), frame.data());
+        s.write(frame + load);
+        QByteArray in;
+        while (in.size() < 8 && clock.elapsed() < 5000)
+            if (s.waitForReadyRead(100))
+                in += s.readAll();
+        const qint64 replied = clock.elapsed();
+        ::kill(backend, SIGCONT);
+        qInfo("the reply came after %lld ms with the database stopped", qlonglong(replied));
+        QVERIFY2(in.size() >= 8 && replied < kBound + 250, qPrintable(QString::number(replied)));
+        QCOMPARE(qFromBigEndian<qint32>(in.constData() + 4), 1);
+        QVERIFY(cg.output().contains(QStringLiteral("field TEAM left empty: the database did not "
+                                                    "answer")));
+
+        // Answering again, the database fills the field: no field is left empty.
+        const qsizetype seen = cg.output().size();
+        QCOMPARE(exchange(s, play), 1);
+        QTest::qWait(300);
+        const QString after = cg.output().mid(seen);
+        QVERIFY2(!after.contains(QStringLiteral("left empty")), qPrintable(after));
+        cg.stop();
+    }
 };
 
 QTEST_MAIN(TstCgDatabase)
