@@ -1,5 +1,7 @@
 #include "ReadOnlySession.h"
 
+#include "Database.h"
+
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -96,11 +98,7 @@ Result<std::unique_ptr<ReadOnlySession>> ReadOnlySession::open(const QString& co
                                             "QSQLITE_BUSY_TIMEOUT=%1")
                                  .arg(remainingMs(deadline)));
     } else {
-        db.setHostName(settings->host);
-        db.setPort(settings->port);
-        db.setDatabaseName(settings->database);
-        db.setUserName(settings->user);
-        db.setPassword(settings->password);
+        db::setServerLogin(db, *settings);
         db.setConnectOptions(
             QStringLiteral("connect_timeout=2;options='-c default_transaction_read_only=on'"));
     }
