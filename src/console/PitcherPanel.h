@@ -17,6 +17,7 @@ namespace hp::console {
 class ClickLabel;
 class ConsoleBox;
 class ChooserCombo;
+class ScreenSnapshot;
 
 // The frame 投手: the pitcher of the fielding team, his line of the day, both
 // earned run averages, his season line, the steppers and the pitcher change.
@@ -52,6 +53,8 @@ public:
     double seasonThirds() const { return m_seasonThirds; }
     // The tool-tip of the outs recorded: the innings pitched.
     void showInningsTip();
+    // What the panel holds besides its controls, for a snapshot.
+    void keepIn(ScreenSnapshot& snapshot);
 
 signals:
     void notice(const QString& text);
@@ -66,6 +69,8 @@ private:
     void NameP_Lab_DblClick();
     void BackupP_Combo_GotFocus();
     void BackupP_Combo_KeyPress(int key);
+    // The chooser's entry taken (choose) or not; the panel is stored and loaded again.
+    void BackupP_Combo_Choose(bool choose);
     void EraP_DblClick();
     void Text1_Enter();
 
