@@ -504,6 +504,43 @@ private slots:
                  QStringLiteral("2"));
     }
 
+    // While the database is away the choosers are answered from the kept
+    // rows as they would be from the tables, and a substitution made then
+    // is stored when it is back.
+    void theChoosersAnswerWhileTheDatabaseIsAway_data() { test::TestDatabase::addEngineRows(); }
+    void theChoosersAnswerWhileTheDatabaseIsAway()
+    {
+        QFETCH(QString, engine);
+        Game f(engine);
+        QVERIFY(f.tdb.ok());
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        const QStringList substitutes = f.items(QStringLiteral("BackupS_Combo"));
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        const QStringList relievers = f.items(QStringLiteral("BackupP_Combo"));
+        QVERIFY(substitutes.size() > 1 && relievers.size() > 1);
+
+        f.takeAway();
+        db::Database::closePool();
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        QCOMPARE(f.items(QStringLiteral("BackupP_Combo")), relievers);
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        QCOMPARE(f.items(QStringLiteral("BackupS_Combo")), substitutes);
+        QVERIFY(f.h.ok(f.act(QStringLiteral("BackupS_Combo"), QStringLiteral("select"),
+                             {{QStringLiteral("index"), 0}})));
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), f.nameOf(substitutes[0]));
+        QVERIFY(f.waiting() > 0);
+        // The one who came in has played, the one who left too.
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        QCOMPARE(f.items(QStringLiteral("BackupS_Combo")), substitutes.mid(1));
+
+        f.bringBack();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("姓名")),
+            f.nameOf(substitutes[0]));
+        QCOMPARE(f.count(QStringLiteral("退場打者今日")), 1);
+    }
+
     void anActionWithoutTheGamesRowsIsNotKept()
     {
         // The database away from the start: nothing to answer reads from, so
