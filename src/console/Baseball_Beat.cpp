@@ -165,13 +165,16 @@ void Baseball_Beat::buildLayout()
         m_state,
         {*m_batter, *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics},
         this);
-    m_turns =
-        new BattingTurns({m_state, *m_db, m_services.settings, m_services.dialogs, *m_batter,
-                          *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics},
-                         {[this](const std::function<void()>& action) { withOneSboStore(action); },
-                          [this] { storeLines(); }, [this](int last) { RebuildNextThree(last); },
-                          [this] { SaveLineScore(); }},
-                         this);
+    m_turns = new BattingTurns(
+        {m_state,
+         *m_db,
+         m_services.settings,
+         m_services.dialogs,
+         {*m_batter, *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics}},
+        {[this](const std::function<void()>& action) { withOneSboStore(action); },
+         [this] { storeLines(); }, [this](int last) { RebuildNextThree(last); },
+         [this] { SaveLineScore(); }},
+        this);
 }
 
 void Baseball_Beat::wire()

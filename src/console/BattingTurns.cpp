@@ -41,9 +41,9 @@ qint16 BattingTurns::savedPosition(const app::SettingsStore& settings, const QSt
 
 BatterPanel::Load BattingTurns::loadBatter()
 {
-    const BatterPanel::Load load = m_t.batter.loadNextBatter();
+    const BatterPanel::Load load = m_t.panels.batter.loadNextBatter();
     if (load != BatterPanel::Load::Failed)
-        m_t.tabs.setEnabled(load == BatterPanel::Load::Loaded);
+        m_t.panels.tabs.setEnabled(load == BatterPanel::Load::Loaded);
     return load;
 }
 
@@ -52,14 +52,14 @@ void BattingTurns::firstBatter()
     const BatterPanel::Load load = loadBatter();
     if (load == BatterPanel::Load::Failed) {
         // The design-time captions are no batter.
-        m_t.batter.clear();
-        m_t.tabs.setEnabled(false);
+        m_t.panels.batter.clear();
+        m_t.panels.tabs.setEnabled(false);
         return;
     }
     // The batter in progress, for an opening after a stop in mid half-inning.
     m_t.settings.set(kStrikeNow, QString::number(m_t.state.battingPosition));
     if (load == BatterPanel::Load::Loaded)
-        m_t.graphics.run(kBatterTodayGraphic);
+        m_t.panels.graphics.run(kBatterTodayGraphic);
 }
 
 void BattingTurns::nextBatter()
@@ -78,7 +78,7 @@ void BattingTurns::nextBatter()
             keys.set(kStrikeNow, QString::number(m_t.state.battingPosition));
     });
     if (load == BatterPanel::Load::Loaded && !m_t.db.actionFailed())
-        m_t.graphics.run(kBatterTodayGraphic);
+        m_t.panels.graphics.run(kBatterTodayGraphic);
 }
 
 void BattingTurns::changeHalf()
@@ -90,18 +90,18 @@ void BattingTurns::changeHalf()
                             QStringLiteral("錯誤提示"));
         return;
     }
-    ScreenSnapshot screen(
-        {&m_t.batter, &m_t.pitcher, &m_t.count, &m_t.lineScore, &m_t.tabs, &m_t.nextHalf});
+    ScreenSnapshot screen({&m_t.panels.batter, &m_t.panels.pitcher, &m_t.panels.count,
+                           &m_t.panels.lineScore, &m_t.panels.tabs, &m_t.panels.nextHalf});
     screen.keep(state);
-    m_t.batter.keepIn(screen);
-    m_t.pitcher.keepIn(screen);
+    m_t.panels.batter.keepIn(screen);
+    m_t.panels.pitcher.keepIn(screen);
     const QString before = halfInningText(state);
     // The keys of the change go to the file with the transaction.
     app::SettingsStore::Batch keys(m_t.settings);
     auto load = BatterPanel::Load::Failed;
     m_steps.unit([&] {
         m_t.db.setCommitStep([&keys] { return keys.commit(); }, [&keys] { keys.undo(); });
-        m_t.lineScore.unmark(state.round);
+        m_t.panels.lineScore.unmark(state.round);
         // While the Half flag still names the team that was at bat.
         m_steps.storeLines();
         if (m_t.db.actionFailed())
@@ -115,25 +115,25 @@ void BattingTurns::changeHalf()
             state.round = qint16(state.round + 1);
         const qint16 last = state.battingPosition;
         keys.set(outgoing, QString::number(last));
-        m_t.lineScore.markCurrent(state);
+        m_t.panels.lineScore.markCurrent(state);
         state.battingPosition = savedPosition(m_t.settings, incoming);
         m_steps.rebuildNextThree(last);
         for (int i = 1; i <= 3; ++i)
-            m_t.count.setBase(i, false);
-        m_t.count.setCount(CountPanel::Strikes, 0);
-        m_t.count.setCount(CountPanel::Balls, 0);
-        m_t.count.setCount(CountPanel::Outs, 0);
-        m_t.lineScore.showInning(state);
+            m_t.panels.count.setBase(i, false);
+        m_t.panels.count.setCount(CountPanel::Strikes, 0);
+        m_t.panels.count.setCount(CountPanel::Balls, 0);
+        m_t.panels.count.setCount(CountPanel::Outs, 0);
+        m_t.panels.lineScore.showInning(state);
         keys.set(QStringLiteral("Round"), QString::number(state.round))
             .set(QStringLiteral("Half"),
                  state.half ? QStringLiteral("True") : QStringLiteral("False"));
-        m_t.batter.nextButton()->setEnabled(true);
+        m_t.panels.batter.nextButton()->setEnabled(true);
         load = loadBatter();
         if (load != BatterPanel::Load::Failed)
             keys.set(kStrikeNow, QString::number(state.battingPosition));
-        m_t.pitcher.LoadPitcherPanel();
+        m_t.panels.pitcher.LoadPitcherPanel();
         m_steps.saveLineScore();
-        m_t.nextHalf.setEnabled(false);
+        m_t.panels.nextHalf.setEnabled(false);
     });
     if (m_t.db.actionFailed()) {
         screen.restore();
@@ -141,7 +141,7 @@ void BattingTurns::changeHalf()
         return;
     }
     if (load == BatterPanel::Load::Loaded)
-        m_t.graphics.run(kBatterTodayGraphic);
+        m_t.panels.graphics.run(kBatterTodayGraphic);
 }
 
 } // namespace hp::console

@@ -2,11 +2,10 @@
 
 #include "BatterPanel.h"
 #include "ConsoleState.h"
+#include "PlateAppearances.h"
 
 #include <QObject>
 #include <functional>
-
-class QPushButton;
 
 namespace hp::app {
 class OperatorDialogs;
@@ -16,24 +15,14 @@ class SettingsStore;
 namespace hp::console {
 
 class ConsoleDatabase;
-class CountPanel;
-class LineScorePanel;
-class OutcomeTabs;
-class PitcherPanel;
 
-// The panels and services a turn at bat moves.
+// The panels a turn at bat moves (those of an outcome) and its services.
 struct TurnTargets {
     ConsoleState& state;
     ConsoleDatabase& db;
     app::SettingsStore& settings;
     app::OperatorDialogs& dialogs;
-    BatterPanel& batter;
-    PitcherPanel& pitcher;
-    CountPanel& count;
-    LineScorePanel& lineScore;
-    OutcomeTabs& tabs;
-    QPushButton& nextHalf;
-    InGameGraphics& graphics;
+    OutcomeTargets panels;
 };
 
 // What the window does for a turn: its unit of work (SBO表 and RHE stored
