@@ -26,8 +26,8 @@ test: build
 run: build
 	@CG_PROJECT=$(CG_PROJECT) bash scripts/run-demo.sh $(BUILD)
 
-bench: build
-	@bash scripts/run-bench.sh $(BUILD)
+bench: configure
+	@bash scripts/run-bench.sh $(BUILD) $(JOBS)
 
 soak: build
 	@bash scripts/run-soak.sh $(BUILD)

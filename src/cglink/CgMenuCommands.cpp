@@ -85,14 +85,19 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
     const qint32 result = m_link.send(kOpenProject, path);
     m_setPanel(m_window == Window::Console ? 2 : 1, projectStatusText(path, result));
     // The path is kept even when the CG refused it: the CG may come back.
-    if (m_window == Window::Console && consoleProject) {
+    // The console takes it as its project (a cancel too); the set-up window
+    // keeps a chosen one for the console it opens.
+    const bool console = m_window == Window::Console && consoleProject;
+    if (!console && !(m_window == Window::Setup && chosen))
+        return;
+    const QString folder = templateFolderOf(path);
+    if (console) {
         consoleProject->path = path;
-        consoleProject->folder = templateFolderOf(path);
-        app::SettingsStore::Batch keys(m_settings);
-        keys.set(QStringLiteral("PRJ"), consoleProject->path)
-            .set(QStringLiteral("PRJpath"), consoleProject->folder);
-        keys.commit(); // a failure is reported by the store
+        consoleProject->folder = folder;
     }
+    app::SettingsStore::Batch keys(m_settings);
+    keys.set(QStringLiteral("PRJ"), path).set(QStringLiteral("PRJpath"), folder);
+    keys.commit(); // a failure is reported by the store
 }
 
 QString CgMenuCommands::projectDialogStart() const

@@ -1,6 +1,7 @@
 #include "Baseball_Beat.h"
 
 #include "BatterPanel.h"
+#include "BattingTurns.h"
 #include "BoxScore.h"
 #include "CgCommands.h"
 #include "CgMenuCommands.h"
@@ -165,6 +166,16 @@ void Baseball_Beat::buildLayout()
         m_state,
         {*m_batter, *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics},
         this);
+    m_turns = new BattingTurns(
+        {m_state,
+         *m_db,
+         m_services.settings,
+         m_services.dialogs,
+         {*m_batter, *m_pitcher, *m_count, *m_lineScore, *m_outcomes, *m_nextHalf, m_graphics}},
+        {[this](const std::function<void()>& action) { withOneSboStore(action); },
+         [this] { storeLines(); }, [this](int last) { RebuildNextThree(last); },
+         [this] { SaveLineScore(); }},
+        this);
 }
 
 void Baseball_Beat::wire()
@@ -207,7 +218,8 @@ void Baseball_Beat::wire()
     connect(m_batter, &BatterPanel::message, this, message);
     connect(m_pitcher, &PitcherPanel::notice, this, &Baseball_Beat::notice);
     connect(m_pitcher, &PitcherPanel::message, this, message);
-    connect(m_batter->nextButton(), &QPushButton::clicked, this, &Baseball_Beat::Command4_Click);
+    connect(m_batter->nextButton(), &QPushButton::clicked, m_turns, &BattingTurns::nextBatter);
+    m_batter->setLineStore([this] { storeLines(); });
     connect(m_batter, &BatterPanel::substituted, this,
             [this] { m_graphics.select(kBatterTodayGraphic); });
     connect(m_count, &CountPanel::changed, this, [this] {
@@ -230,7 +242,9 @@ void Baseball_Beat::wire()
         if (!m_sboDeferred)
             withOneSboStore([] {});
     });
-    connect(m_nextHalf, &QPushButton::clicked, this, &Baseball_Beat::Next_Command_Click);
+    connect(m_nextHalf, &QPushButton::clicked, m_turns, &BattingTurns::changeHalf);
+    connect(m_turns, &BattingTurns::refused, this,
+            [this](const QString& text) { m_statusBar->setPanelAlert(kNoticePanel, text, true); });
     connect(m_outcomes, &OutcomeTabs::outcome, this, [this](OutcomeTabs::Group group, int index) {
         Command_Click(OutcomeTabs::captions(group).value(index));
     });
@@ -239,10 +253,13 @@ void Baseball_Beat::wire()
                 [this, i] { TimesS_txt_DblClick(i); });
     connect(m_plays, &PlateAppearances::message, this, message);
     connect(m_plays, &PlateAppearances::notice, this, &Baseball_Beat::notice);
-    connect(m_plays, &PlateAppearances::stored, this, [this] {
-        m_batter->saveBatterStats();
-        m_pitcher->SavePitcherStats();
-    });
+    connect(m_plays, &PlateAppearances::stored, this, &Baseball_Beat::storeLines);
+}
+
+void Baseball_Beat::storeLines()
+{
+    m_batter->saveBatterStats();
+    m_pitcher->SavePitcherStats();
 }
 
 void Baseball_Beat::withOneSboStore(const std::function<void()>& action)
@@ -267,58 +284,6 @@ void Baseball_Beat::Command_Click(const QString& caption)
 void Baseball_Beat::TimesS_txt_DblClick(int box)
 {
     withOneSboStore([&] { m_plays->undo(box); });
-}
-
-void Baseball_Beat::Next_Command_Click()
-{
-    // The last half-inning there is: refused before anything changes.
-    if (m_state.round >= 12 && m_state.half) {
-        m_services.dialogs.message(QStringLiteral("比賽已到12局無法輸入,請檢查或是結束比賽"),
-                                   QStringLiteral("錯誤提示"));
-        return;
-    }
-    withOneSboStore([&] {
-        app::SettingsStore& settings = m_services.settings;
-        m_lineScore->unmark(m_state.round);
-        m_pitcher->SavePitcherStats();
-        m_batter->saveBatterStats();
-        // The outgoing players' lines could not be stored: the half-inning
-        // stays, so that nothing on screen is lost; the operator can retry.
-        if (m_db->actionFailed()) {
-            m_lineScore->markCurrent(m_state);
-            return;
-        }
-        m_state.half = !m_state.half;
-        // The keys of the change are written with one sync.
-        app::SettingsStore::Batch keys(settings);
-        const QString outgoing =
-            m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL");
-        const QString incoming =
-            m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF");
-        if (!m_state.half && m_state.round < 12)
-            m_state.round = qint16(m_state.round + 1);
-        const qint16 last = m_state.battingPosition;
-        keys.set(outgoing, QString::number(last));
-        keys.erase(QStringLiteral("StrikeNow")); // written again as the next batter loads
-        m_lineScore->markCurrent(m_state);
-        m_state.battingPosition = savedPosition(incoming);
-        RebuildNextThree(last);
-        for (int i = 1; i <= 3; ++i)
-            m_count->setBase(i, false);
-        m_count->setCount(CountPanel::Strikes, 0);
-        m_count->setCount(CountPanel::Balls, 0);
-        m_count->setCount(CountPanel::Outs, 0);
-        m_lineScore->showInning(m_state);
-        keys.set(QStringLiteral("Round"), QString::number(m_state.round))
-            .set(QStringLiteral("Half"),
-                 m_state.half ? QStringLiteral("True") : QStringLiteral("False"));
-        keys.commit(); // a failure is reported by the store
-        m_batter->nextButton()->setEnabled(true);
-        Command4_Click();
-        m_pitcher->LoadPitcherPanel();
-        SaveLineScore();
-        m_nextHalf->setEnabled(false);
-    });
 }
 
 void Baseball_Beat::setInGameGraphics(InGameGraphics* graphics)
@@ -390,14 +355,14 @@ void Baseball_Beat::loadState()
     m_state.round = qint16(qBound(1.0, round, 12.0));
     m_state.half = settings.get(QStringLiteral("Half"), QStringLiteral("False"))
                        .compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
-    m_state.battingPosition =
-        savedPosition(m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"));
+    m_state.battingPosition = BattingTurns::savedPosition(
+        settings, m_state.half ? QStringLiteral("StrikeSL") : QStringLiteral("StrikeSF"));
     // Stopped in mid half-inning: the batter in progress comes back, not the next.
-    const qint16 inProgress = savedPosition(QStringLiteral("StrikeNow"));
+    const qint16 inProgress = BattingTurns::savedPosition(settings, QStringLiteral("StrikeNow"));
     if (inProgress > 0)
         m_state.battingPosition = qint16(inProgress - 1);
 
-    Command4_Click();
+    m_turns->firstBatter();
     m_pitcher->LoadPitcherPanel();
     RebuildNextThree(int(game::leadingNumber(
         settings.get(m_state.half ? QStringLiteral("StrikeSF") : QStringLiteral("StrikeSL")))));
@@ -429,24 +394,6 @@ void Baseball_Beat::restoreCount()
         m_count->setCount(CountPanel::Outs,
                           int(game::leadingNumber(row->value(QStringLiteral("O")))));
     });
-}
-
-void Baseball_Beat::Command4_Click()
-{
-    const ConsoleDatabase::Action action(*m_db);
-    m_outcomes->setEnabled(true);
-    if (!m_batter->loadNextBatter())
-        return;
-    // The batter in progress, for an opening after a stop in mid half-inning.
-    m_services.settings.set(QStringLiteral("StrikeNow"), QString::number(m_state.battingPosition));
-    m_graphics.run(kBatterTodayGraphic);
-}
-
-qint16 Baseball_Beat::savedPosition(const QString& key) const
-{
-    // A batting position outside the order counts as none: the next is the first.
-    const double saved = game::leadingNumber(m_services.settings.get(key));
-    return saved >= 1 && saved <= 9 ? qint16(saved) : qint16(0);
 }
 
 void Baseball_Beat::Command3_Click()

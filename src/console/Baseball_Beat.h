@@ -28,6 +28,7 @@ class GraphicsColumn;
 namespace hp::console {
 
 class BatterPanel;
+class BattingTurns;
 class ColumnGraphics;
 class ConsoleGraphicsSource;
 class ConsoleDatabase;
@@ -80,8 +81,8 @@ private:
     void showKeys();
     void Escape_KeyDown();
     void Command3_Click();
-    void Command4_Click();
-    void Next_Command_Click();
+    // The batter's and the pitcher's lines as the screen holds them.
+    void storeLines();
     void Command_Click(const QString& caption);
     void TimesS_txt_DblClick(int box);
     // Runs an action whose count changes store SBO表 once, at its end.
@@ -91,8 +92,6 @@ private:
     // 下三棒 after the last batting position of the team not at bat.
     void RebuildNextThree(int lastPosition);
     void notice(const QString& text);
-    // A batting position stored under the key, 0 when there is none in 1..9.
-    qint16 savedPosition(const QString& key) const;
 
     app::Services m_services;
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
@@ -112,6 +111,7 @@ private:
     OutcomeTabs* m_outcomes = nullptr;
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
+    BattingTurns* m_turns = nullptr;
     KeyMap m_keys;
     bool m_sboDeferred = false;
     bool m_lineScoreDirty = false;

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "ConsoleWidgets.h"
 #include "Figures.h"
+#include "ScreenSnapshot.h"
 #include "Statistics.h"
 
 #include <QGridLayout>
@@ -142,6 +143,7 @@ void BatterPanel::build()
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             BackupS_Combo_Enter();
     });
+    connect(m_substitutes, &ChooserCombo::chosen, this, &BatterPanel::BackupS_Combo_Enter);
     connect(m_cumulative, &ClickLabel::doubleClicked, this, &BatterPanel::AvgS_Lab_DblClick);
     connect(m_editor, &ConsoleBox::enterPressed, this, &BatterPanel::Text2_Enter);
     connect(m_editor, &ConsoleBox::focusLost, m_editor, &QWidget::hide);
@@ -188,19 +190,21 @@ QString BatterPanel::teamName() const
     return m_team->text();
 }
 
-bool BatterPanel::loadSlot(const QString& slot)
+BatterPanel::Rows BatterPanel::fetch(int slot)
 {
-    const auto row = batterOfSlot(m_db, m_state.half, slot.toInt());
-    if (!row) {
-        // A refused read is already on the status bar in the engine's words.
-        if (!m_db.actionFailed())
-            emit notice(
-                QStringLiteral("第%1棒在%2沒有資料").arg(slot, halfTables(m_state.half).batting));
-        return false;
-    }
+    Rows rows;
+    rows.today = batterOfSlot(m_db, m_state.half, slot);
+    if (rows.today)
+        rows.season = seasonBatter(m_db, rows.today->value(QStringLiteral("背號")),
+                                   rows.today->value(QStringLiteral("隊名")));
+    return rows;
+}
+
+void BatterPanel::show(const Rows& rows)
+{
+    const db::Row& row = *rows.today;
     auto put = [&](auto* control, const char* column) {
-        if (row->has(QString::fromUtf8(column)))
-            control->setText(row->value(QString::fromUtf8(column)));
+        control->setText(row.value(QString::fromUtf8(column)));
     };
     put(m_number, "背號");
     put(m_name, "姓名");
@@ -212,19 +216,70 @@ bool BatterPanel::loadSlot(const QString& slot)
     put(m_homeRuns, "全壘打");
     put(m_rbis, "打點");
     for (int i = 1; i <= 8; ++i)
-        if (row->has(QString::number(i)))
-            m_results[i - 1]->setText(row->value(QString::number(i)));
-    return true;
+        m_results[i - 1]->setText(row.value(QString::number(i)));
+    m_hasBatter = true;
+    setEditorsEnabled(true);
+    setSeasonTotals(rows.season);
+    fillInformation(rows.season);
+    enableResultBoxes();
+    setSeasonLine();
+}
+
+void BatterPanel::clear()
+{
+    m_hasBatter = false;
+    m_state.seasonAtBats.clear();
+    m_state.seasonHits.clear();
+    m_state.seasonRbis.clear();
+    m_state.seasonHomeRuns = 0;
+    // The boxes first: their change recomputes the averages, emptied after.
+    for (ConsoleBox* b : {m_position, m_atBats, m_hits, m_homeRuns, m_rbis})
+        b->setText(QString());
+    for (ConsoleBox* b : m_results)
+        b->setText(QString());
+    m_average->setText(QString());
+    for (QLabel* l : {static_cast<QLabel*>(m_number), static_cast<QLabel*>(m_name), m_slot, m_team,
+                      static_cast<QLabel*>(m_cumulative), m_seasonLine})
+        l->setText(QString());
+    m_information->clear();
+    m_substitutes->hide();
+    m_editor->hide();
+    setEditorsEnabled(false);
+}
+
+void BatterPanel::showEmpty(int slot)
+{
+    clear();
+    emit notice(QStringLiteral("第%1棒在%2沒有資料,打者欄已清空")
+                    .arg(QString::number(slot), halfTables(m_state.half).batting));
+}
+
+void BatterPanel::setEditorsEnabled(bool on)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_position, m_atBats, m_hits, m_homeRuns,
+                                                      m_rbis, m_average, m_name, m_cumulative})
+        w->setEnabled(on);
+    for (ConsoleBox* b : m_results)
+        b->setEnabled(on);
+}
+
+void BatterPanel::keepIn(ScreenSnapshot& snapshot)
+{
+    snapshot.keep(m_hasBatter);
 }
 
 void BatterPanel::setSeasonTotals(const std::optional<db::Row>& season)
 {
-    if (!season)
-        return;
-    m_state.seasonAtBats = season->value(QStringLiteral("打數"));
-    m_state.seasonHits = season->value(QStringLiteral("安打"));
-    m_state.seasonHomeRuns = qint16(number(season->value(QStringLiteral("全壘打"))));
-    m_state.seasonRbis = season->value(QStringLiteral("打點"));
+    // A batter without a season line starts from nothing, not from the
+    // figures of the one before him.
+    auto value = [&](const char* column) {
+        return season ? season->value(QString::fromUtf8(column)) : QString();
+    };
+    auto orZero = [](const QString& v) { return v.isEmpty() ? QStringLiteral("0") : v; };
+    m_state.seasonAtBats = orZero(value("打數"));
+    m_state.seasonHits = orZero(value("安打"));
+    m_state.seasonHomeRuns = qint16(number(value("全壘打")));
+    m_state.seasonRbis = orZero(value("打點"));
 }
 
 void BatterPanel::fillInformation(const std::optional<db::Row>& season)
@@ -256,21 +311,22 @@ void BatterPanel::enableResultBoxes()
     }
 }
 
-bool BatterPanel::loadNextBatter()
+BatterPanel::Load BatterPanel::loadNextBatter()
 {
     const ConsoleDatabase::Action action(m_db);
     const qint16 next = qint16(m_state.battingPosition % 9 + 1);
-    // The batter on screen stays the one whose line is stored until the next
-    // one is really loaded.
-    if (!loadSlot(QString::number(next)))
-        return false;
+    // Both rows are read before the panel changes: a refused read leaves the
+    // batter on screen, whose line is still the one to store.
+    const Rows rows = fetch(next);
+    if (m_db.actionFailed())
+        return Load::Failed;
     m_state.battingPosition = next;
-    const auto season = seasonBatter(m_db, m_number->text(), m_team->text());
-    setSeasonTotals(season);
-    fillInformation(season);
-    enableResultBoxes();
-    setSeasonLine();
-    return true;
+    if (!rows.today) {
+        showEmpty(next);
+        return Load::Empty;
+    }
+    show(rows);
+    return Load::Loaded;
 }
 
 void BatterPanel::setSeasonLine()
@@ -309,13 +365,15 @@ BatterLine BatterPanel::line() const
 
 void BatterPanel::saveBatterStats()
 {
+    if (!m_hasBatter)
+        return;
     m_db.store(console::saveBatterStats(m_state.half, m_state.battingPosition, line()));
 }
 
 void BatterPanel::NameS_Lab_Click()
 {
     m_substitutes->clear();
-    m_substitutes->addItems(substitutes(m_db, m_name->text(), m_team->text()));
+    m_substitutes->addItems(substitutes(m_db, m_state.half, m_team->text()));
     if (m_substitutes->count() > 0)
         m_substitutes->setCurrentIndex(0);
     m_substitutes->show();
@@ -329,17 +387,35 @@ void BatterPanel::BackupS_Combo_Enter()
     if (chosen.name.isEmpty())
         return;
     const ConsoleDatabase::Action action(m_db);
+    // The outgoing batter's line as the screen holds it (figures typed by
+    // hand included) goes to the archive with him.
+    if (m_storeLines)
+        m_storeLines();
     const auto player = batterOfTeam(m_db, m_team->text(), chosen.number, chosen.name);
+    if (m_db.actionFailed())
+        return;
     if (!player) {
         emit message(QStringLiteral("「%1」不在%2的打擊名單中,無法換人").arg(text, m_team->text()),
                      QStringLiteral("錯誤提示"));
         return;
     }
-    m_db.store(substitute(m_state.half, m_slot->text(), *player, m_clock.now()));
-    loadSlot(m_slot->text());
-    setSeasonTotals(seasonBatterTotals(m_db, *player));
-    enableResultBoxes();
-    setSeasonLine();
+    const int slot = m_state.battingPosition;
+    // The outgoing row as just stored goes to the archive.
+    const auto outgoing = batterOfSlot(m_db, m_state.half, slot);
+    if (!outgoing) {
+        if (!m_db.actionFailed())
+            showEmpty(slot);
+        return;
+    }
+    m_db.store(substitute(m_state.half, *outgoing, *player, m_clock.now()));
+    const Rows rows = fetch(slot);
+    // Not stored: the outgoing batter stays on the panel.
+    if (m_db.actionFailed())
+        return;
+    if (rows.today)
+        show(rows);
+    else
+        showEmpty(slot);
     m_substitutes->hide();
     emit substituted();
 }

@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <array>
+#include <functional>
 
 namespace hp::app {
 class Clock;
@@ -19,6 +20,7 @@ namespace hp::console {
 class ClickLabel;
 class ConsoleBox;
 class ChooserCombo;
+class ScreenSnapshot;
 
 // The frame 打者: the current batter of the team at bat, his line of the day,
 // both averages, the substitute chooser and the next-batter button.
@@ -28,12 +30,25 @@ public:
     BatterPanel(ConsoleState& state, ConsoleDatabase& db, const app::Clock& clock,
                 QWidget* parent = nullptr);
 
-    // Command4: the next slot of the batting order (9 wraps to 1) and its
-    // batter; false, with the position unchanged, when that slot cannot be loaded.
-    bool loadNextBatter();
+    enum class Load {
+        Loaded, // the slot's batter is on the panel
+        Empty,  // the slot has no row: the panel is empty, the position is the slot
+        Failed, // the database refused: nothing changed
+    };
+    // Command4: the next slot of the batting order (9 wraps to 1) and its batter.
+    Load loadNextBatter();
+    // No batter: every figure empty, the editors closed, nothing to store.
+    void clear();
+    bool hasBatter() const { return m_hasBatter; }
     // The panel as SaveBatterStats stores it.
     BatterLine line() const;
+    // Stores the batter's line in his slot; nothing without a batter.
     void saveBatterStats();
+    // Stores the lines as the screen holds them (the batter's and the
+    // pitcher's), before a substitution replaces the batter.
+    void setLineStore(std::function<void()> store) { m_storeLines = std::move(store); }
+    // What the panel holds besides its controls, for a snapshot.
+    void keepIn(ScreenSnapshot& snapshot);
 
     enum class Counter { AtBats, Hits, HomeRuns, Rbis };
     double value(Counter counter) const;
@@ -59,7 +74,14 @@ signals:
 
 private:
     void build();
-    bool loadSlot(const QString& slot);
+    // The rows of a slot's batter: today's and his season line.
+    struct Rows {
+        std::optional<db::Row> today, season;
+    };
+    Rows fetch(int slot);
+    void show(const Rows& rows);
+    void showEmpty(int slot);
+    void setEditorsEnabled(bool on);
     void setSeasonTotals(const std::optional<db::Row>& season);
     void fillInformation(const std::optional<db::Row>& season);
     void enableResultBoxes();
@@ -91,6 +113,8 @@ private:
     ConsoleBox* m_editor;
     QListWidget* m_information;
     QPushButton* m_next;
+    bool m_hasBatter = false;
+    std::function<void()> m_storeLines;
 };
 
 } // namespace hp::console

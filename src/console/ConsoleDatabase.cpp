@@ -1,6 +1,7 @@
 #include "ConsoleDatabase.h"
 
 #include <QLoggingCategory>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcConsoleDb, "homeplate.console.db")
 
@@ -70,10 +71,29 @@ void ConsoleDatabase::begin()
     }
 }
 
+void ConsoleDatabase::setCommitStep(std::function<Result<Done>()> step, std::function<void()> undo)
+{
+    m_commitStep = std::move(step);
+    m_undoCommitStep = std::move(undo);
+}
+
 void ConsoleDatabase::end()
 {
     if (--m_depth > 0)
         return;
+    const auto step = std::exchange(m_commitStep, {});
+    const auto undoStep = std::exchange(m_undoCommitStep, {});
+    bool stepDone = false;
+    bool stepFailed = false;
+    if (step && !m_actionFailed) {
+        if (const auto r = step()) {
+            stepDone = true;
+        } else {
+            stepFailed = true;
+            m_actionFailed = true;
+            m_refusal = r.error();
+        }
+    }
     if (m_db && m_inTransaction) {
         if (m_actionFailed) {
             m_db->rollback();
@@ -83,10 +103,20 @@ void ConsoleDatabase::end()
     }
     m_inTransaction = false;
     m_db.reset();
+    if (stepDone && m_actionFailed && undoStep)
+        undoStep();
+    if (m_offline && stepFailed) {
+        // Not kept: the rows go back to what they were before the action.
+        m_cache = m_cacheBeforeUnit;
+        m_offline = false;
+    }
+    m_cacheBeforeUnit = {};
     if (m_offline) {
         keepUnit();
         return;
     }
+    if (stepFailed)
+        return;
     if (m_actionFailed) {
         if (m_journal && !m_unit.isEmpty()) {
             m_journal->reject(m_unit, QDateTime::currentDateTime(), m_refusal);
@@ -131,6 +161,7 @@ void ConsoleDatabase::goOffline(const QString& words)
     m_db.reset();
     // What the action wrote so far went with the transaction: its rows are
     // kept here, and the statements wait in the journal.
+    m_cacheBeforeUnit = m_cache;
     m_cache.apply(m_unit);
 }
 

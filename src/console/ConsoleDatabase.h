@@ -56,6 +56,16 @@ public:
     // Whether the current action's database work has failed (its reads are
     // refused from then on, and nothing of it is stored).
     bool actionFailed() const { return m_actionFailed; }
+    // Why the current (or the last) action failed: the engine's words, or
+    // those of its commit step.
+    const QString& refusal() const { return m_refusal; }
+
+    // The action's last step, run just before its transaction is committed
+    // (the settings keys written with it): when the step fails, the action
+    // is rolled back and fails with its words; when the commit fails after
+    // it, `undo` runs. One per action; what the step uses must outlive the
+    // action.
+    void setCommitStep(std::function<Result<Done>()> step, std::function<void()> undo);
 
     // Statements run once per connection string before the first action, for
     // tables an older database may lack. Their failure is reported.
@@ -126,6 +136,9 @@ private:
     bool m_unanswered = false; // a read the kept rows could not answer
     QString m_words;           // why the action went to the journal
     QString m_refusal;         // the engine's words when the action failed
+    std::function<Result<Done>()> m_commitStep;
+    std::function<void()> m_undoCommitStep;
+    TodayCache m_cacheBeforeUnit; // the kept rows before an action that went to the journal
 };
 
 } // namespace hp::console

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Outcomes.h"
+
 #include <QString>
+#include <optional>
 
 namespace hp::console {
 
@@ -16,8 +19,9 @@ struct ConsoleState {
     QString seasonHits;
     QString seasonRbis;
     qint16 seasonHomeRuns = 0;
-    // Set by an undo, cleared by the next recorded outcome.
-    bool correction = false;
+    // The correction flag: set by an undo (with what the undone entry had put
+    // on the outs label), cleared by the next recorded outcome.
+    std::optional<game::Correction> correction;
 };
 
 // The graphics the console's own actions call up: "5.打者今日成績" after a

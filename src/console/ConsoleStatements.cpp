@@ -2,19 +2,49 @@
 
 #include "Schema.h"
 
+#include <QSet>
+#include <algorithm>
+
 namespace hp::console {
 
 namespace {
 
 const QString kBlank = QStringLiteral("\u3000");
 
+// Rows of players in uniform-number order, sorted here so that the rows kept
+// while the database is away can answer the query too.
+db::Rows byUniformNumber(db::Rows rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const db::Row& a, const db::Row& b) {
+        const QString x = a.value(QStringLiteral("背號"));
+        const QString y = b.value(QStringLiteral("背號"));
+        if (db::uniformNumberLess(x, y))
+            return true;
+        if (db::uniformNumberLess(y, x))
+            return false;
+        return a.value(QStringLiteral("姓名")) < b.value(QStringLiteral("姓名"));
+    });
+    return rows;
+}
+
+QString entry(const db::Row& r)
+{
+    return r.value(QStringLiteral("背號")) + u':' + r.value(QStringLiteral("姓名"));
+}
+
+// One player by number and name, blanks around either left out.
+QString playerKey(const QString& number, const QString& name)
+{
+    return number.trimmed() + u':' + name.trimmed();
+}
+
 QStringList entries(const Result<db::Rows>& rows)
 {
     QStringList out;
     if (!rows)
         return out;
-    for (const db::Row& r : *rows)
-        out << r.value(QStringLiteral("背號")) + u':' + r.value(QStringLiteral("姓名"));
+    for (const db::Row& r : byUniformNumber(*rows))
+        out << entry(r);
     return out;
 }
 
@@ -30,12 +60,12 @@ std::optional<RosterPlayer> playerOfTeam(ConsoleDatabase& db, const QString& tab
         sql += QStringLiteral(" AND 背號=?");
         values << number;
     }
-    const auto row =
-        db.firstRow(sql + QStringLiteral(" ORDER BY ") + db::uniformNumberOrder(), values);
-    if (!row)
+    const auto rows = db.query(sql, values);
+    if (!rows || rows->isEmpty())
         return std::nullopt;
-    return RosterPlayer{row->value(QStringLiteral("背號")), row->value(QStringLiteral("姓名")),
-                        row->value(QStringLiteral("隊名"))};
+    const db::Row row = byUniformNumber(*rows).first();
+    return RosterPlayer{row.value(QStringLiteral("背號")), row.value(QStringLiteral("姓名")),
+                        row.value(QStringLiteral("隊名"))};
 }
 
 const QString kBattingColumns = QStringLiteral(
@@ -75,19 +105,26 @@ std::optional<db::Row> seasonBatter(ConsoleDatabase& db, const QString& number, 
                        {number, team});
 }
 
-std::optional<db::Row> seasonBatterTotals(ConsoleDatabase& db, const RosterPlayer& player)
+QStringList substitutes(ConsoleDatabase& db, bool half, const QString& team)
 {
-    return db.firstRow(QStringLiteral("SELECT 打數,安打,打點,全壘打 FROM 打擊整隊表年度 "
-                                      "WHERE 姓名=? AND 隊名=? AND 背號=?"),
-                       {player.name, player.team, player.number});
-}
-
-QStringList substitutes(ConsoleDatabase& db, const QString& shownName, const QString& team)
-{
-    return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 打擊整隊表年度 "
-                                           "WHERE 姓名<>? AND 隊名=? ORDER BY ") +
-                                db::uniformNumberOrder(),
-                            {shownName, team}));
+    const HalfTables t = halfTables(half);
+    const auto roster =
+        db.query(QStringLiteral("SELECT 背號,姓名 FROM 打擊整隊表年度 WHERE 隊名=?"), {team});
+    const auto lineup = db.query(QStringLiteral("SELECT 背號,姓名 FROM ") + t.batting);
+    const auto left =
+        db.query(QStringLiteral("SELECT 背號,姓名 FROM 退場打者今日 WHERE 先後攻=?"), {t.side});
+    if (!roster || !lineup || !left)
+        return {};
+    QSet<QString> played;
+    for (const db::Rows* rows : {&*lineup, &*left})
+        for (const db::Row& r : *rows)
+            played << playerKey(r.value(QStringLiteral("背號")), r.value(QStringLiteral("姓名")));
+    QStringList out;
+    for (const db::Row& r : byUniformNumber(*roster))
+        if (!played.contains(
+                playerKey(r.value(QStringLiteral("背號")), r.value(QStringLiteral("姓名")))))
+            out << entry(r);
+    return out;
 }
 
 std::optional<RosterPlayer> batterOfTeam(ConsoleDatabase& db, const QString& team,
@@ -111,10 +148,9 @@ std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
 
 QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current)
 {
-    return entries(db.query(QStringLiteral("SELECT 背號,姓名 FROM 投手整隊表年度 "
-                                           "WHERE 隊名=? AND 姓名<>? ORDER BY ") +
-                                db::uniformNumberOrder(),
-                            {team, current}));
+    return entries(
+        db.query(QStringLiteral("SELECT 背號,姓名 FROM 投手整隊表年度 WHERE 隊名=? AND 姓名<>?"),
+                 {team, current}));
 }
 
 std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,
@@ -143,16 +179,21 @@ Statement savePitcherStats(bool half, const PitcherLine& line)
     return db::pitcherLineStatement(halfTables(half).fieldingSide, line);
 }
 
-Statements substitute(bool half, const QString& slot, const RosterPlayer& player,
+Statements substitute(bool half, const db::Row& outgoing, const RosterPlayer& player,
                       const QDateTime& at)
 {
     const HalfTables t = halfTables(half);
+    const QStringList columns = kBattingColumns.split(u',');
+    QVariantList values{t.side};
+    for (QString c : columns)
+        values << outgoing.value(c.remove(u'"'));
+    values << at.toString(Qt::ISODate);
+    QStringList marks(values.size(), QStringLiteral("?"));
     return {{QStringLiteral("INSERT INTO 退場打者今日 (先後攻,") + kBattingColumns +
-                 QStringLiteral(",退場時間) SELECT ?,") + kBattingColumns +
-                 QStringLiteral(",? FROM ") + t.batting + QStringLiteral(" WHERE 棒次=?"),
-             {t.side, at.toString(Qt::ISODate), slot}},
-            db::substitutionStatement(t.battingSide, slot.toInt(), player.number, player.name,
-                                      player.team)};
+                 QStringLiteral(",退場時間) VALUES (") + marks.join(u',') + u')',
+             values},
+            db::substitutionStatement(t.battingSide, outgoing.value(QStringLiteral("棒次")).toInt(),
+                                      player.number, player.name, player.team)};
 }
 
 Statements changePitcher(bool half, const RosterPlayer& player, const QDateTime& at)

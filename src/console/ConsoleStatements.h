@@ -37,9 +37,9 @@ RosterPlayer chosenPlayer(const QString& text);
 std::optional<db::Row> batterOfSlot(ConsoleDatabase& db, bool half, int position);
 std::optional<db::Row> seasonBatter(ConsoleDatabase& db, const QString& number,
                                     const QString& team);
-// Season totals of a batter who came in by substitution, within his team.
-std::optional<db::Row> seasonBatterTotals(ConsoleDatabase& db, const RosterPlayer& player);
-QStringList substitutes(ConsoleDatabase& db, const QString& shownName, const QString& team);
+// The batting team's players who have not played today, in uniform-number
+// order: neither in its line-up nor among those who left the game.
+QStringList substitutes(ConsoleDatabase& db, bool half, const QString& team);
 std::optional<RosterPlayer> batterOfTeam(ConsoleDatabase& db, const QString& team,
                                          const QString& number, const QString& name);
 std::optional<db::Row> fieldingPitcher(ConsoleDatabase& db, bool half);
@@ -55,9 +55,9 @@ std::optional<db::Row> firstRowOfSbo(ConsoleDatabase& db);
 // Stores.
 Statement saveBatterStats(bool half, int position, const BatterLine& line);
 Statement savePitcherStats(bool half, const PitcherLine& line);
-// The slot's outgoing line goes to the archive, then the slot starts afresh
-// for the player who came in.
-Statements substitute(bool half, const QString& slot, const RosterPlayer& player,
+// The slot's outgoing row (as stored) goes to the archive, then the slot
+// starts afresh for the player who came in.
+Statements substitute(bool half, const db::Row& outgoing, const RosterPlayer& player,
                       const QDateTime& at);
 // The outgoing pitcher's line goes to the archive; the new pitcher's row
 // replaces it.

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace hp::console {
@@ -71,25 +72,62 @@ ChooserCombo::ChooserCombo(const QString& name, QWidget* parent)
     setObjectName(name);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!m_moving)
+            emit chosen(index);
+    });
 }
 
 void ChooserCombo::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        const QScopedValueRollback moving(m_moving, true);
         QComboBox::keyPressEvent(event);
+    }
     emit keyPressed(event->key());
+}
+
+void ChooserCombo::wheelEvent(QWheelEvent* event)
+{
+    const QScopedValueRollback moving(m_moving, true);
+    QComboBox::wheelEvent(event);
+}
+
+namespace {
+
+// The focus going to the chooser's own list and coming back from it.
+bool ownList(const QFocusEvent* event)
+{
+    return event->reason() == Qt::PopupFocusReason ||
+           event->reason() == Qt::ActiveWindowFocusReason;
+}
+
+} // namespace
+
+void ChooserCombo::showPopup()
+{
+    m_listOpen = true;
+    QComboBox::showPopup();
+}
+
+void ChooserCombo::hidePopup()
+{
+    QComboBox::hidePopup();
+    m_listOpen = false;
 }
 
 void ChooserCombo::focusInEvent(QFocusEvent* event)
 {
     QComboBox::focusInEvent(event);
-    emit focusGained();
+    if (!ownList(event))
+        emit focusGained();
 }
 
 void ChooserCombo::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
-    emit focusLost();
+    if (!ownList(event) && !m_listOpen)
+        emit focusLost();
 }
 
 QString indexed(const char* name, int index)

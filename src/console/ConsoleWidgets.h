@@ -49,21 +49,32 @@ private:
     bool m_selectAllOnFocus = false;
 };
 
-// An editable chooser that reports every key, the focus it gets and loses.
+// An editable chooser that reports every key, the focus it gets and loses,
+// and an entry chosen with the mouse (a click on an entry of its list).
+// Its own list opening and closing is no change of focus; keys and the wheel
+// that only move through the entries choose nothing.
 class ChooserCombo : public QComboBox {
     Q_OBJECT
 public:
     explicit ChooserCombo(const QString& name, QWidget* parent = nullptr);
+    void showPopup() override;
+    void hidePopup() override;
 
 signals:
     void keyPressed(int key);
+    void chosen(int index);
     void focusGained();
     void focusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool m_moving = false;
+    bool m_listOpen = false;
 };
 
 // The name of an indexed control: "Name(i)".

@@ -153,6 +153,8 @@ void LineScorePanel::cellPressed(ConsoleBox* c, Qt::KeyboardModifiers modifiers)
 
 void LineScorePanel::cellChanged(ConsoleBox* c)
 {
+    // Every change of a cell is the line score's, whether or not R moves.
+    emit changed();
     if (game::isBlank(c->text()))
         return;
     for (int team = 0; team < 2; ++team) {

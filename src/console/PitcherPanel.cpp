@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "ConsoleWidgets.h"
 #include "Figures.h"
+#include "ScreenSnapshot.h"
 #include "Statistics.h"
 
 #include <QComboBox>
@@ -128,6 +129,7 @@ void PitcherPanel::build()
     connect(m_name, &ClickLabel::doubleClicked, this, &PitcherPanel::NameP_Lab_DblClick);
     connect(m_relievers, &ChooserCombo::focusGained, this, &PitcherPanel::BackupP_Combo_GotFocus);
     connect(m_relievers, &ChooserCombo::keyPressed, this, &PitcherPanel::BackupP_Combo_KeyPress);
+    connect(m_relievers, &ChooserCombo::chosen, this, [this] { BackupP_Combo_Choose(true); });
     connect(m_relievers, &ChooserCombo::focusLost, m_relievers, &QWidget::hide);
     connect(m_cumulativeEra, &ClickLabel::doubleClicked, this, &PitcherPanel::EraP_DblClick);
     connect(m_editor, &ConsoleBox::enterPressed, this, &PitcherPanel::Text1_Enter);
@@ -171,6 +173,12 @@ void PitcherPanel::step(ConsoleBox* b, Qt::MouseButton, Qt::KeyboardModifiers mo
 void PitcherPanel::showInningsTip()
 {
     box(Counter::Thirds)->setToolTip(game::inningsToolTipText(value(Counter::Thirds)));
+}
+
+void PitcherPanel::keepIn(ScreenSnapshot& snapshot)
+{
+    snapshot.keep(m_seasonThirds);
+    snapshot.keep(m_seasonEarnedRuns);
 }
 
 void PitcherPanel::recomputePitchCount()
@@ -283,13 +291,18 @@ void PitcherPanel::BackupP_Combo_GotFocus()
 
 void PitcherPanel::BackupP_Combo_KeyPress(int key)
 {
+    BackupP_Combo_Choose(key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
+void PitcherPanel::BackupP_Combo_Choose(bool choose)
+{
     const ConsoleDatabase::Action action(m_db);
     // The pitches counted since the last outcome are stored before the panel
     // is loaded again, whatever the key; if they cannot be, the panel stays.
     SavePitcherStats();
     if (m_db.actionFailed())
         return;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (choose) {
         const QString text = m_relievers->currentText().trimmed();
         const RosterPlayer chosen = chosenPlayer(text);
         if (!chosen.name.isEmpty()) {

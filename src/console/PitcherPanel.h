@@ -17,6 +17,7 @@ namespace hp::console {
 class ClickLabel;
 class ConsoleBox;
 class ChooserCombo;
+class ScreenSnapshot;
 
 // The frame 投手: the pitcher of the fielding team, his line of the day, both
 // earned run averages, his season line, the steppers and the pitcher change.
@@ -56,6 +57,8 @@ public:
     double seasonWalks() const { return m_seasonWalks; }
     // The tool-tip of the outs recorded: the innings pitched.
     void showInningsTip();
+    // What the panel holds besides its controls, for a snapshot.
+    void keepIn(ScreenSnapshot& snapshot);
 
 signals:
     void notice(const QString& text);
@@ -70,6 +73,8 @@ private:
     void NameP_Lab_DblClick();
     void BackupP_Combo_GotFocus();
     void BackupP_Combo_KeyPress(int key);
+    // The chooser's entry taken (choose) or not; the panel is stored and loaded again.
+    void BackupP_Combo_Choose(bool choose);
     void EraP_DblClick();
     void Text1_Enter();
 

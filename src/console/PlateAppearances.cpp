@@ -118,7 +118,12 @@ void PlateAppearances::record(const QString& caption)
     if (const auto* rule = game::findOutcome(caption); rule && !rule->plusRuns.isEmpty())
         m_homeRuns.insert(boxKey(box),
                           {r.counters.rbis - before.rbis, m_state.round, m_state.half});
-    m_outsAdded.insert(boxKey(box) + caption, r.counters.outsRecorded - before.outsRecorded);
+    // A correction stands for the play it replaced: the outs that play put on
+    // the label are this entry's too.
+    const double labelOuts =
+        r.counters.outs - before.outs + (m_state.correction ? m_state.correction->labelOuts : 0);
+    m_outsAdded.insert(boxKey(box) + caption,
+                       {r.counters.outsRecorded - before.outsRecorded, labelOuts});
     write(before, r.counters);
     if (r.announceThirdOut) {
         m_t.nextHalf.setEnabled(true);
@@ -128,7 +133,7 @@ void PlateAppearances::record(const QString& caption)
     if (r.disableTabs)
         m_t.tabs.setEnabled(false);
     emit stored();
-    m_state.correction = false;
+    m_state.correction.reset();
 }
 
 void PlateAppearances::undo(int box)
@@ -147,8 +152,10 @@ void PlateAppearances::undo(int box)
     // (Only while the box still holds what was recorded there.)
     if (const auto added = m_outsAdded.constFind(boxKey(box) + text);
         added != m_outsAdded.constEnd() && r.reversed) {
-        const bool enough = before.outsRecorded >= *added;
-        r.counters.outsRecorded = enough ? before.outsRecorded - *added : before.outsRecorded;
+        r.labelOuts = added->label;
+        const bool enough = before.outsRecorded >= added->recorded;
+        r.counters.outsRecorded =
+            enough ? before.outsRecorded - added->recorded : before.outsRecorded;
         if (enough && r.notice.text == game::kOutsRecordedMessage)
             r.notice = {};
         else if (!enough && r.notice.isEmpty())
@@ -164,7 +171,7 @@ void PlateAppearances::undo(int box)
     m_t.batter.setResult(box, QString());
     m_t.tabs.setEnabled(true);
     emit stored();
-    m_state.correction = true;
+    m_state.correction = game::Correction{r.labelOuts};
 }
 
 } // namespace hp::console

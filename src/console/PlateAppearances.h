@@ -62,9 +62,14 @@ private:
         bool half = false;
     };
     QHash<QString, HomeRun> m_homeRuns;
-    // The outs recorded that each out recorded in this session really added
-    // (a double or triple play stops at the third out), by batter and box.
-    QHash<QString, double> m_outsAdded;
+    // The outs that each out recorded in this session really added (a double
+    // or triple play stops at the third out), by batter and box: to the
+    // pitcher's outs recorded and to the outs label.
+    struct OutsAdded {
+        double recorded = 0;
+        double label = 0;
+    };
+    QHash<QString, OutsAdded> m_outsAdded;
 };
 
 } // namespace hp::console

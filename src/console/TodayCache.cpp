@@ -291,7 +291,7 @@ QStringList TodayCache::todayTables()
     return {QStringLiteral("SF今日成績"), QStringLiteral("SL今日成績"),
             QStringLiteral("PF今日成績"), QStringLiteral("PL今日成績"),
             QStringLiteral("SBO表"),      QStringLiteral("RHE"),
-            QStringLiteral("下三棒")};
+            QStringLiteral("下三棒"),     QStringLiteral("退場打者今日")};
 }
 
 QStringList TodayCache::keptTables()

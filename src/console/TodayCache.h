@@ -8,7 +8,8 @@
 namespace hp::console {
 
 // The rows of the game that the console keeps from the opening on: the today
-// tables (both batting orders, both pitching rows, SBO表, RHE, 下三棒) as read
+// tables (both batting orders, both pitching rows, SBO表, RHE, 下三棒, the
+// batters who left the game) as read
 // and then as written, and the season rosters as read. While the database
 // cannot be reached, the console's reads are answered from them.
 //

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <tuple>
+
 namespace hp::db {
 
 namespace {
@@ -214,6 +216,26 @@ QString uniformNumberOrder(const QString& column)
     // Leading zeros do not count: "00" is 0 and "07" goes with 7.
     return QStringLiteral("LENGTH(LTRIM(TRIM(%1), '0')), LTRIM(TRIM(%1), '0'), TRIM(%1)")
         .arg(column);
+}
+
+bool uniformNumberLess(const QString& a, const QString& b)
+{
+    // TRIM takes blanks off both ends, LTRIM(…, '0') the leading zeros.
+    auto key = [](const QString& number) {
+        qsizetype from = 0;
+        qsizetype to = number.size();
+        while (from < to && number[from] == u' ')
+            ++from;
+        while (to > from && number[to - 1] == u' ')
+            --to;
+        const QString trimmed = number.mid(from, to - from);
+        qsizetype digits = 0;
+        while (digits < trimmed.size() && trimmed[digits] == u'0')
+            ++digits;
+        const QString significant = trimmed.mid(digits);
+        return std::tuple{significant.size(), significant, trimmed};
+    };
+    return key(a) < key(b);
 }
 
 QList<TableColumn> tableColumns(const QString& table)

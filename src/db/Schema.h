@@ -15,6 +15,8 @@ QStringList columnNames(const QString& table);
 // before 16 on both engines without a cast that a non-numeric entry would
 // make fail: shorter numbers first (leading zeros left out), then as text.
 QString uniformNumberOrder(const QString& column = QStringLiteral("背號"));
+// The same order for numbers at hand: whether `a` comes before `b`.
+bool uniformNumberLess(const QString& a, const QString& b);
 
 // A column of a table as created: its name, the value a row gets when an
 // insert leaves it out, and whether it numbers the rows in insertion order.

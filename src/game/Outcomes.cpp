@@ -116,7 +116,7 @@ int nextFreeBox(const QStringList& boxes)
 }
 
 RecordResult record(QStringView caption, const QStringList& boxes,
-                    const PlateAppearanceCounters& before, bool correcting)
+                    const PlateAppearanceCounters& before, std::optional<Correction> correcting)
 {
     RecordResult result;
     result.counters = before;
@@ -144,6 +144,12 @@ RecordResult record(QStringView caption, const QStringList& boxes,
     if (rule->clearsBases)
         c.bases = {};
 
+    // A correction is credited the outs the play made from where it started,
+    // never past the third out.
+    const double credited =
+        correcting ? std::clamp<double>(kOutsPerHalfInning - (before.outs - correcting->labelOuts),
+                                        0, rule->outs)
+                   : 0;
     switch (rule->outsRule) {
     case OutsRule::None:
         break;
@@ -154,7 +160,7 @@ RecordResult record(QStringView caption, const QStringList& boxes,
             else
                 result.announceThirdOut = true;
         }
-        c.outsRecorded += rule->outs;
+        c.outsRecorded += correcting ? credited : rule->outs;
         break;
     case OutsRule::Fixed: {
         double added = 0;
@@ -163,7 +169,7 @@ RecordResult record(QStringView caption, const QStringList& boxes,
                 added = std::min<double>(rule->outs, kOutsPerHalfInning - before.outs);
             c.outs += added;
         }
-        c.outsRecorded += correcting ? rule->outs : added;
+        c.outsRecorded += correcting ? credited : added;
         break;
     }
     }
@@ -197,6 +203,7 @@ UndoResult undo(QStringView boxText, const PlateAppearanceCounters& before,
         result.notice = notice(kHomeRunRunsMessage, kHomeRunRunsTitle);
 
     if (rule->outs > 0) {
+        result.labelOuts = std::clamp<double>(before.outs, 0, rule->outs);
         if (c.outsRecorded >= rule->outs)
             c.outsRecorded -= rule->outs;
         else

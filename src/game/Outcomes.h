@@ -145,19 +145,31 @@ struct RecordResult {
     bool disableTabs = false;
 };
 
-// Records the outcome `caption` into the next free box of `boxes`. With the
-// correction flag set (after an undo) the count is not reset and the outs
-// label does not move, except for "選擇"; the pitcher's outs recorded then
-// grow by the outcome's full outs, which the undo took away. Otherwise they
-// grow by the outs actually added: "雙殺" and "三殺" stop the label at 3.
-// The console clears its correction flag afterwards.
+// Recording after an undo (the console's correction flag): the outs the
+// undone entry had put on the outs label, which still shows them.
+struct Correction {
+    double labelOuts = 0;
+};
+
+// Records the outcome `caption` into the next free box of `boxes`. Otherwise
+// than while correcting, the pitcher's outs recorded grow by the outs actually
+// added: "雙殺" and "三殺" stop the label at 3. While correcting (after an
+// undo) the count is not reset and the outs label does not move, except for
+// "選擇"; the play is then taken to have started at the label less what the
+// undone entry had put on it, and the outs recorded grow by the outcome's outs
+// up to the third out from there. The console clears its correction flag
+// afterwards.
 RecordResult record(QStringView caption, const QStringList& boxes,
-                    const PlateAppearanceCounters& before, bool correcting);
+                    const PlateAppearanceCounters& before, std::optional<Correction> correcting);
 
 struct UndoResult {
     bool reversed = false; // the box held an outcome's caption
     PlateAppearanceCounters counters;
     Notice notice;
+    // What the outcome is taken to have put on the outs label (its outs, no
+    // more than the label shows), for the correction that follows when the
+    // console does not know it better.
+    double labelOuts = 0;
 };
 
 // Undoes the outcome whose caption a box holds, from the same rules: each

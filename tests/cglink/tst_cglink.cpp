@@ -198,6 +198,7 @@ private slots:
         QCOMPARE(f.net->sends().first().text, QByteArray());
         // A stored folder that is not there (the old default "C:\\") is passed over.
         f.settings.store.set(QStringLiteral("PRJpath"), QStringLiteral("C:\\"));
+        f.settings.store.erase(QStringLiteral("PRJ"));
         auto other = f.commands(cglink::CgMenuCommands::Window::Setup);
         other.mPRJ_Click(nullptr);
         QCOMPARE(f.log.take()[0][QStringLiteral("previous")].toString(), QString());
@@ -282,15 +283,23 @@ private slots:
         QCOMPARE(f.net->calls.size(), 1); // the one isConnected
     }
 
-    void openProjectOnTheSetupWindowOnlySends()
+    // The set-up window keeps a chosen project for the console it opens; a
+    // cancel keeps the one stored.
+    void openProjectOnTheSetupWindowIsKeptForTheConsole()
     {
         Fixture f;
+        f.settings.store.set(QStringLiteral("PRJ"), QStringLiteral("/srv/a.PRJ"));
+        f.settings.store.set(QStringLiteral("PRJpath"), QStringLiteral("/srv/"));
         auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
-        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/b.PRJ"));
+        f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/範本/b.PRJ"));
         setup.mPRJ_Click(nullptr);
-        QCOMPARE(f.panels[1], QStringLiteral("/srv/b.PRJ"));
-        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ"), QStringLiteral("unset")),
-                 QStringLiteral("unset"));
+        QCOMPARE(f.panels[1], QStringLiteral("/srv/範本/b.PRJ"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/範本/b.PRJ"));
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJpath")), QStringLiteral("/srv/範本/"));
+        auto again = f.commands(cglink::CgMenuCommands::Window::Setup);
+        again.mPRJ_Click(nullptr);
+        QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/範本/b.PRJ"));
+        QCOMPARE(cglink::fromCp950(f.net->sends().last().text), QStringLiteral("/srv/範本/b.PRJ"));
         setup.mClear_Click();
         setup.mColorBar_Click();
         QCOMPARE(f.net->sends().last().code, cglink::kClear);

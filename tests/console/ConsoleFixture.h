@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Outcomes.h"
 #include "RemoteHarness.h"
 #include "SetupStatements.h"
 #include "TestDatabase.h"
@@ -64,6 +65,17 @@ struct ConsoleFixture {
         h.act(QStringLiteral("mStart"), QStringLiteral("Command2"), QStringLiteral("click"));
     }
 
+    // The console closed as the operator leaves it, its connections with it.
+    void closeConsole()
+    {
+        QList<QPointer<QWidget>> consoles;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == C)
+                consoles << w;
+        qDeleteAll(consoles);
+        db::Database::closePool();
+    }
+
     QJsonObject get(const QString& control) { return h.get(C, control); }
     QString text(const QString& control) { return get(control)[QStringLiteral("text")].toString(); }
     bool enabled(const QString& control)
@@ -102,6 +114,20 @@ struct ConsoleFixture {
         return h.ok(act(control, QStringLiteral("type"), {{QStringLiteral("text"), text}}));
     }
 
+    // As the operator does: the outcome's tab first, then its button.
+    bool play(const QString& caption)
+    {
+        const game::OutcomeRule* rule = game::findOutcome(caption);
+        const bool out = rule->tab == game::OutcomeTab::Out;
+        act(QStringLiteral("SSTab3"), QStringLiteral("select"),
+            {{QStringLiteral("index"), out ? 1 : 0}});
+        return click(QStringLiteral("Command%1(%2)").arg(out ? 2 : 1).arg(rule->index));
+    }
+    bool undo(int box)
+    {
+        return h.ok(act(QStringLiteral("TimesS_txt(%1)").arg(box), QStringLiteral("dblclick")));
+    }
+
     db::Row row(const QString& sql, const QVariantList& values = {})
     {
         auto d = tdb.open();
@@ -121,6 +147,20 @@ struct ConsoleFixture {
         auto d = tdb.open();
         const auto r = d->exec(sql, values);
         QVERIFY2(r, qPrintable(r.error()));
+    }
+    QString batterRow(const QString& table, const QString& slot, const QString& column)
+    {
+        return row(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 棒次=?"),
+                   {slot})
+            .value(column);
+    }
+    QString pitcherRow(const QString& table, const QString& column)
+    {
+        return row(QStringLiteral("SELECT * FROM ") + table).value(column);
+    }
+    QString rhe(const QString& half, const QString& column)
+    {
+        return row(QStringLiteral("SELECT * FROM RHE WHERE Half=?"), {half}).value(column);
     }
     // The name part of a roster entry.
     static QString nameOf(const QString& entry) { return entry.section(u':', 1); }

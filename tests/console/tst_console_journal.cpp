@@ -128,16 +128,6 @@ struct Game : ConsoleFixture {
         return nullptr;
     }
 
-    void closeConsole()
-    {
-        QList<QPointer<QWidget>> consoles;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == test::C)
-                consoles << w;
-        qDeleteAll(consoles);
-        db::Database::closePool();
-    }
-
     // The database goes away and comes back: the SQLite file is moved
     // away (chmod does not stop root), the server is stopped.
     void takeAway()
@@ -354,7 +344,10 @@ private slots:
                              QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1"),
                              QStringLiteral("1"), QStringLiteral("1")});
         writes += console::substitute(
-            true, QStringLiteral("5"),
+            true,
+            d->query(QStringLiteral("SELECT * FROM SL今日成績 WHERE 棒次=?"), {QStringLiteral("5")})
+                .value()
+                .first(),
             {f.numberOf(first.order[0]), f.nameOf(first.order[0]), first.team}, at);
         writes += console::changePitcher(false, reliever, at);
         writes << console::saveSboState({QStringLiteral("甲"), QStringLiteral("乙"),
@@ -387,6 +380,8 @@ private slots:
             {QStringLiteral("SELECT S,B,O,Base1,Base2,Base3 FROM SBO表 LIMIT 1"), {}},
             {QStringLiteral("SELECT * FROM RHE ORDER BY Half ASC"), {}},
             {QStringLiteral("SELECT * FROM 下三棒 ORDER BY Seq"), {}},
+            {QStringLiteral("SELECT * FROM 退場打者今日 WHERE 先後攻=? ORDER BY Seq"),
+             {QStringLiteral("後攻")}},
             {QStringLiteral("SELECT 姓名,守位 FROM SL今日成績 WHERE 守位<>? ORDER BY "
                             "LENGTH(棒次),棒次 LIMIT 9"),
              {QStringLiteral("DH")}},
@@ -507,6 +502,43 @@ private slots:
                      .first()
                      .value(QStringLiteral("S")),
                  QStringLiteral("2"));
+    }
+
+    // While the database is away the choosers are answered from the kept
+    // rows as they would be from the tables, and a substitution made then
+    // is stored when it is back.
+    void theChoosersAnswerWhileTheDatabaseIsAway_data() { test::TestDatabase::addEngineRows(); }
+    void theChoosersAnswerWhileTheDatabaseIsAway()
+    {
+        QFETCH(QString, engine);
+        Game f(engine);
+        QVERIFY(f.tdb.ok());
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        const QStringList substitutes = f.items(QStringLiteral("BackupS_Combo"));
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        const QStringList relievers = f.items(QStringLiteral("BackupP_Combo"));
+        QVERIFY(substitutes.size() > 1 && relievers.size() > 1);
+
+        f.takeAway();
+        db::Database::closePool();
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        QCOMPARE(f.items(QStringLiteral("BackupP_Combo")), relievers);
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        QCOMPARE(f.items(QStringLiteral("BackupS_Combo")), substitutes);
+        QVERIFY(f.h.ok(f.act(QStringLiteral("BackupS_Combo"), QStringLiteral("select"),
+                             {{QStringLiteral("index"), 0}})));
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), f.nameOf(substitutes[0]));
+        QVERIFY(f.waiting() > 0);
+        // The one who came in has played, the one who left too.
+        QVERIFY(f.press(QStringLiteral("NameS_Lab")));
+        QCOMPARE(f.items(QStringLiteral("BackupS_Combo")), substitutes.mid(1));
+
+        f.bringBack();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("姓名")),
+            f.nameOf(substitutes[0]));
+        QCOMPARE(f.count(QStringLiteral("退場打者今日")), 1);
     }
 
     void anActionWithoutTheGamesRowsIsNotKept()

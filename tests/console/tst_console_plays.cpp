@@ -11,45 +11,7 @@ namespace {
 const QString kBlank = QStringLiteral("\u3000");
 const QString kBlue = QStringLiteral("#0000ff");
 
-// The button of a caption: "Command1(k)" or "Command2(k)".
-QString buttonOf(const QString& caption)
-{
-    const game::OutcomeRule* rule = game::findOutcome(caption);
-    return QStringLiteral("Command%1(%2)")
-        .arg(rule->tab == game::OutcomeTab::OnBase ? 1 : 2)
-        .arg(rule->index);
-}
-
-struct Plays : ConsoleFixture {
-    using ConsoleFixture::ConsoleFixture;
-
-    // As the operator does: the outcome's tab first, then its button.
-    bool play(const QString& caption)
-    {
-        const bool out = game::findOutcome(caption)->tab == game::OutcomeTab::Out;
-        act(QStringLiteral("SSTab3"), QStringLiteral("select"),
-            {{QStringLiteral("index"), out ? 1 : 0}});
-        return click(buttonOf(caption));
-    }
-    bool undo(int box)
-    {
-        return h.ok(act(QStringLiteral("TimesS_txt(%1)").arg(box), QStringLiteral("dblclick")));
-    }
-    QString batterRow(const QString& table, const QString& slot, const QString& column)
-    {
-        return row(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 棒次=?"),
-                   {slot})
-            .value(column);
-    }
-    QString pitcherRow(const QString& table, const QString& column)
-    {
-        return row(QStringLiteral("SELECT * FROM ") + table).value(column);
-    }
-    QString rhe(const QString& half, const QString& column)
-    {
-        return row(QStringLiteral("SELECT * FROM RHE WHERE Half=?"), {half}).value(column);
-    }
-};
+using Plays = ConsoleFixture;
 
 } // namespace
 
@@ -346,16 +308,22 @@ private slots:
         f.exec(QStringLiteral("DELETE FROM SF今日成績 WHERE 棒次='2'"));
         f.open();
         QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("1"));
-        const QString first = f.text(QStringLiteral("NameS_Lab"));
         QVERIFY(f.play(QStringLiteral("一壘")));
-        // Slot 2 has no row: the batter on screen stays, and so does his slot.
+        // Slot 2 has no row: the panel is empty and records nothing, so
+        // nothing can reach another batter's row.
         QVERIFY(f.click(QStringLiteral("Command4")));
-        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), first);
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), QString());
         QVERIFY(f.h.panels(test::C).value(2).contains(QStringLiteral("第2棒")));
-        QVERIFY(f.play(QStringLiteral("刺殺")));
+        QVERIFY(!f.play(QStringLiteral("刺殺")));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("1")),
+            QStringLiteral("一壘"));
         QCOMPARE(
             f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("2")),
-            QStringLiteral("刺殺"));
+            kBlank);
+        QVERIFY(f.click(QStringLiteral("Command4")));
+        QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("3"));
+        QCOMPARE(f.text(QStringLiteral("NameS_Lab")), f.nameOf(f.selection.first.order[2]));
         // A read that fails leaves the pitcher panel as counted.
         db::Database::closePool();
         f.press(QStringLiteral("SBO_Lab(2)"));
@@ -371,6 +339,8 @@ private slots:
         f.click(QStringLiteral("Next_Command"));
         QCOMPARE(f.text(QStringLiteral("Frame1")), QStringLiteral("1B"));
         QCOMPARE(f.text(QStringLiteral("NameP_Lab")), pitcher);
+        QVERIFY2(f.h.panels(test::C).value(2).startsWith(QStringLiteral("換局未完成,仍在1B")),
+                 qPrintable(f.h.panels(test::C).value(2)));
         QCOMPARE(f.h.settings.store.get(QStringLiteral("Half"), QStringLiteral("unset")),
                  QStringLiteral("unset"));
         QVERIFY(f.h.messages().isEmpty());
@@ -382,9 +352,16 @@ private slots:
                  QStringLiteral("1"));
     }
 
-    void aClampedTriplePlayIsUndoneByWhatItAdded()
+    // A triple play at two outs makes one out; undone and recorded again,
+    // or put right as a put-out, it is credited that one out again.
+    void aClampedTriplePlayIsUndoneAndPutRightByWhatItAdded_data()
     {
-        Plays f(QStringLiteral("sqlite"));
+        test::TestDatabase::addEngineRows();
+    }
+    void aClampedTriplePlayIsUndoneAndPutRightByWhatItAdded()
+    {
+        QFETCH(QString, engine);
+        Plays f(engine);
         f.press(QStringLiteral("SBO_Lab(3)"));
         f.press(QStringLiteral("SBO_Lab(3)"));
         QVERIFY(f.play(QStringLiteral("三殺")));
@@ -392,6 +369,39 @@ private slots:
         QVERIFY(f.undo(1));
         QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("2"));
         QVERIFY(f.h.messages().isEmpty());
+        QVERIFY(f.play(QStringLiteral("三殺")));
+        QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("3"));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(3)")), QStringLiteral("3"));
+        QCOMPARE(f.pitcherRow(QStringLiteral("PL今日成績"), QStringLiteral("局數")),
+                 QStringLiteral("3"));
+        QVERIFY(f.undo(1));
+        QVERIFY(f.play(QStringLiteral("刺殺")));
+        QCOMPARE(f.text(QStringLiteral("RoundS_txt")), QStringLiteral("3"));
+        QCOMPARE(f.pitcherRow(QStringLiteral("PL今日成績"), QStringLiteral("局數")),
+                 QStringLiteral("3"));
+        QVERIFY(f.h.messages().isEmpty());
+    }
+
+    // Every change of a line-score cell reaches RHE with its action, also
+    // one that leaves R as it was.
+    void aCellChangeIsStoredAtOnce_data() { test::TestDatabase::addEngineRows(); }
+    void aCellChangeIsStoredAtOnce()
+    {
+        QFETCH(QString, engine);
+        Plays f(engine);
+        QCOMPARE(f.rhe(QStringLiteral("T"), QStringLiteral("Round3")), kBlank);
+        QVERIFY(f.type(QStringLiteral("Score2_txt(3)"), QStringLiteral("0")));
+        QCOMPARE(f.rhe(QStringLiteral("T"), QStringLiteral("Round3")), QStringLiteral("0"));
+        QVERIFY(f.type(QStringLiteral("Score2_txt(3)"), kBlank));
+        QCOMPARE(f.rhe(QStringLiteral("T"), QStringLiteral("Round3")), kBlank);
+        QVERIFY(f.press(QStringLiteral("Score1_txt(1)")));
+        QCOMPARE(f.rhe(QStringLiteral("B"), QStringLiteral("R")), QStringLiteral("1"));
+        QVERIFY(f.type(QStringLiteral("Score1_txt(1)"), QStringLiteral("01")));
+        QCOMPARE(f.text(QStringLiteral("RHE1_txt(1)")), QStringLiteral("1"));
+        QCOMPARE(f.rhe(QStringLiteral("B"), QStringLiteral("Round1")), QStringLiteral("01"));
+        // A press on a blank cell changes nothing and stores nothing new.
+        QVERIFY(f.press(QStringLiteral("Score1_txt(5)")));
+        QCOMPARE(f.rhe(QStringLiteral("B"), QStringLiteral("Round5")), kBlank);
     }
 
     void anOutcomeIsStoredWholeOrNotAtAll_data() { test::TestDatabase::addEngineRows(); }

@@ -172,7 +172,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, changes);
         const auto start = midGame();
-        const auto r = record(caption, boxesWith(2), start, false);
+        const auto r = record(caption, boxesWith(2), start, std::nullopt);
         QVERIFY(r.recorded);
         QVERIFY(r.notice.isEmpty());
         QCOMPARE(r.box, 2);
@@ -198,7 +198,7 @@ private slots:
         QFETCH(QString, caption);
         auto start = midGame();
         start.outs = 0; // room for every play's outs
-        const auto recorded = record(caption, boxesWith(0), start, false).counters;
+        const auto recorded = record(caption, boxesWith(0), start, std::nullopt).counters;
         const auto undone = undo(caption, recorded, 3);
         QVERIFY(undone.reversed);
         QVERIFY2(undone.notice.isEmpty(), qPrintable(undone.notice.text));
@@ -215,7 +215,7 @@ private slots:
         QFETCH(QString, caption);
         const auto start = midGame();
         const auto undone = undo(caption, start, 3);
-        const auto r = record(caption, boxesWith(0), undone.counters, true);
+        const auto r = record(caption, boxesWith(0), undone.counters, Correction{undone.labelOuts});
         QVERIFY(r.recorded);
         QVERIFY(!r.disableTabs);
         QVERIFY(!r.announceThirdOut);
@@ -244,7 +244,7 @@ private slots:
     void aNinthPlateAppearanceIsRefused()
     {
         const auto start = midGame();
-        const auto r = record(u"一壘", boxesWith(8), start, false);
+        const auto r = record(u"一壘", boxesWith(8), start, std::nullopt);
         QVERIFY(!r.recorded);
         QCOMPARE(r.box, -1);
         QCOMPARE(r.notice.text, kCardFullMessage.toString());
@@ -256,7 +256,7 @@ private slots:
     void anUnknownCaptionRecordsNothing()
     {
         const auto start = midGame();
-        const auto r = record(u"好球", boxesWith(0), start, false);
+        const auto r = record(u"好球", boxesWith(0), start, std::nullopt);
         QVERIFY(!r.recorded);
         QVERIFY(!r.notice.isEmpty());
         QCOMPARE(r.counters, start);
@@ -276,7 +276,7 @@ private slots:
               Case{u"三殺", 5, 5, 0}}) {
             auto start = midGame();
             start.outs = k.outsBefore;
-            const auto r = record(k.caption, boxesWith(0), start, false);
+            const auto r = record(k.caption, boxesWith(0), start, std::nullopt);
             const QByteArray what =
                 QString::fromUtf16(k.caption).toUtf8() + " at " + QByteArray::number(k.outsBefore);
             QVERIFY2(r.counters.outs == k.outsAfter, what);
@@ -284,31 +284,56 @@ private slots:
         }
     }
 
-    void aTriplePlayCutShortIsPutRightByUndoAndCorrection()
+    // A correction is credited the outs its play made from where the play
+    // started (the label less what the undone entry had put on it), up to
+    // the third out.
+    void aCorrectionCreditsTheOutsUpToTheThird()
     {
+        struct Case {
+            const char16_t* caption;
+            double label;     // the outs label at the correction
+            double undoneAdd; // what the undone entry had put on it
+            double credited;
+        };
+        for (const Case& k :
+             {Case{u"三殺", 3, 1, 1}, Case{u"刺殺", 3, 1, 1}, Case{u"三殺", 3, 3, 3},
+              Case{u"雙殺", 3, 1, 1}, Case{u"雙殺", 1, 1, 2}, Case{u"刺殺", 2, 0, 1},
+              Case{u"三振", 3, 0, 0}, Case{u"選擇", 3, 1, 1}}) {
+            auto start = midGame();
+            start.outs = k.label;
+            const auto r = record(k.caption, boxesWith(0), start, Correction{k.undoneAdd});
+            const QByteArray what = QString::fromUtf16(k.caption).toUtf8() + " at " +
+                                    QByteArray::number(k.label) + "-" +
+                                    QByteArray::number(k.undoneAdd);
+            QVERIFY2(r.counters.outsRecorded == start.outsRecorded + k.credited, what);
+            QVERIFY2(r.counters.outs == k.label, what);
+        }
+        // Without what the entry added, the undo takes it for the outcome's
+        // outs as far as the label shows them: undo and correction balance.
         auto start = midGame();
         start.outs = 2;
-        const auto recorded = record(u"三殺", boxesWith(0), start, false).counters;
-        QCOMPARE(recorded.outsRecorded, 8.0);
-        const auto undone = undo(u"三殺", recorded, std::nullopt).counters;
-        QCOMPARE(undone.outsRecorded, 5.0);
-        const auto again = record(u"三殺", boxesWith(0), undone, true).counters;
-        QCOMPARE(again.outsRecorded, 8.0);
-        QCOMPARE(again.outs, 3.0);
+        const auto recorded = record(u"三殺", boxesWith(0), start, std::nullopt);
+        QCOMPARE(recorded.counters.outsRecorded, 8.0);
+        const auto undone = undo(u"三殺", recorded.counters, std::nullopt);
+        QCOMPARE(undone.labelOuts, 3.0);
+        const auto again =
+            record(u"三殺", boxesWith(0), undone.counters, Correction{undone.labelOuts});
+        QCOMPARE(again.counters.outsRecorded, recorded.counters.outsRecorded);
+        QCOMPARE(again.counters.outs, 3.0);
     }
 
     void anOrdinaryOutAtTwoOutsIsTheThirdOut()
     {
         auto start = midGame();
         start.outs = 2;
-        auto r = record(u"三振", boxesWith(0), start, false);
+        auto r = record(u"三振", boxesWith(0), start, std::nullopt);
         QVERIFY(r.announceThirdOut);
         QCOMPARE(r.counters.outs, 2.0);
         QCOMPARE(r.counters.outsRecorded, start.outsRecorded + 1);
         QCOMPARE(r.counters.strikeouts, start.strikeouts + 1);
 
         // While correcting nothing on the field moves, the third out included.
-        r = record(u"三振", boxesWith(0), start, true);
+        r = record(u"三振", boxesWith(0), start, Correction{1});
         QVERIFY(!r.announceThirdOut);
         QCOMPARE(r.counters.outs, 2.0);
         QCOMPARE(r.counters.strikes, start.strikes);
@@ -316,7 +341,7 @@ private slots:
         QCOMPARE(r.counters.outsRecorded, start.outsRecorded + 1);
 
         // Reaching 3 through the label is left to the count's rule.
-        r = record(u"雙殺", boxesWith(0), midGame(), false);
+        r = record(u"雙殺", boxesWith(0), midGame(), std::nullopt);
         QCOMPARE(r.counters.outs, 3.0);
         QVERIFY(!r.announceThirdOut);
     }
@@ -370,7 +395,7 @@ private slots:
     void aHomeRunOfUnknownRunsKeepsTheRuns()
     {
         auto start = midGame();
-        start = record(u"全壘", boxesWith(0), start, false).counters;
+        start = record(u"全壘", boxesWith(0), start, std::nullopt).counters;
         const auto u = undo(u"全壘", start, std::nullopt);
         QVERIFY(u.reversed);
         QCOMPARE(u.notice.text, kHomeRunRunsMessage.toString());
@@ -386,11 +411,11 @@ private slots:
     {
         auto start = midGame();
         start.bases = {};
-        const auto r = record(u"全壘", boxesWith(0), start, false).counters;
+        const auto r = record(u"全壘", boxesWith(0), start, std::nullopt).counters;
         QCOMPARE(r.rbis, start.rbis + 1);
         QCOMPARE(r.runsThisHalf, start.runsThisHalf + 1);
         start.bases = {true, true, true};
-        QCOMPARE(record(u"全壘", boxesWith(0), start, false).counters.rbis, start.rbis + 4);
+        QCOMPARE(record(u"全壘", boxesWith(0), start, std::nullopt).counters.rbis, start.rbis + 4);
     }
 
     void undoOfAnEmptyOrUnknownBoxReversesNothing()
