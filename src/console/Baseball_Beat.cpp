@@ -190,8 +190,22 @@ void Baseball_Beat::wire()
                 .arg(app::timeOfDayText(m_services.clock.now().time()), QString::number(units)),
             false);
     });
-    m_db->setJournal(
-        std::make_unique<Journal>(Journal::besideSettings(m_services.settings.fileName())));
+    connect(m_db, &ConsoleDatabase::memoryOnly, this, [this](int units, const QString& words) {
+        m_databaseAlert = true;
+        m_statusBar->setPanelAlert(kNoticePanel,
+                                   QStringLiteral("資料庫無法使用:%1筆動作等待寫入(%2)。%3")
+                                       .arg(QString::number(units),
+                                            app::timeOfDayText(m_services.clock.now().time()),
+                                            words),
+                                   true);
+    });
+    connect(m_db, &ConsoleDatabase::setAside, this, [this](const QString& words) {
+        m_databaseAlert = true;
+        m_statusBar->setPanelAlert(kNoticePanel, words, true);
+        m_services.dialogs.message(words, QStringLiteral("請注意"));
+    });
+    m_db->setJournal(std::make_unique<Journal>(
+        Journal::besideSettings(m_services.settings.fileName()), statementNames()));
     connect(m_db, &ConsoleDatabase::recovered, this, [this] {
         m_databaseAlert = false;
         m_statusBar->setPanelAlert(kNoticePanel,
