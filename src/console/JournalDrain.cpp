@@ -31,12 +31,13 @@ JournalDrain::~JournalDrain() = default;
 
 void JournalDrain::add(const QList<Journal::Unit>& units, const QString& connectionString)
 {
-    if (connectionString != m_connection) {
+    const bool changed = connectionString != m_connection;
+    if (changed) {
         m_db.reset();
         m_connection = connectionString;
     }
     m_queue += units;
-    if (!m_retry->isActive())
+    if (changed || !m_retry->isActive())
         nudge();
 }
 

@@ -107,7 +107,8 @@ StatementGuard::StatementGuard(const QSqlDatabase& connection, int boundMs)
         if (!db)
             return;
         a.cancel = [db] { sqlite3_interrupt(db); };
-    } else if (qstrcmp(handle.typeName(), "PGconn*") == 0) {
+    } else if (qstrcmp(handle.typeName(), "PGconn*") == 0 ||
+               qstrcmp(handle.typeName(), "pg_conn*") == 0) { // the typedef's struct
         PGconn* conn = *static_cast<PGconn* const*>(handle.data());
         if (!conn)
             return;

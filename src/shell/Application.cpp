@@ -145,7 +145,8 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
     // One console per settings file: two would write one journal and one
     // game's keys over each other. A lock left by a process that died is
     // taken over.
-    QLockFile lock(settings.fileName() + QStringLiteral(".lock"));
+    // (QSettings itself locks "FILE.lock" while it writes: another name.)
+    QLockFile lock(settings.fileName() + QStringLiteral(".console.lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
         qint64 pid = 0;

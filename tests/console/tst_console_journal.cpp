@@ -14,6 +14,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
 
 using namespace hp;
 using console::Journal;
@@ -656,6 +659,249 @@ private slots:
         QCOMPARE(tdb.open()->query(QStringLiteral("SELECT * FROM 退場打者今日")).value().size(), 2);
         QCOMPARE(after.readRejected().size(), 2);
         QCOMPARE(db.waitingUnits(), 0);
+    }
+
+    // Left by a console stopped while the database was away, then a new game
+    // (GO with other teams) or another database: never applied there.
+    void aJournalOfAnotherGameIsNeverApplied_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("newGame");
+        for (const QString& e : test::TestDatabase::engines()) {
+            QTest::addRow("%s GO", qPrintable(e)) << e << true;
+            QTest::addRow("%s other database", qPrintable(e)) << e << false;
+        }
+    }
+    void aJournalOfAnotherGameIsNeverApplied()
+    {
+        QFETCH(QString, engine);
+        QFETCH(bool, newGame);
+        Game f(engine);
+        QVERIFY(f.tdb.ok());
+        f.takeAway();
+        db::Database::closePool();
+        for (const char* step : {"S", "B", "一壘"})
+            QVERIFY(f.step(QString::fromUtf8(step)));
+        QVERIFY(f.waiting() > 0);
+        f.closeConsole();
+        f.bringBack();
+        std::unique_ptr<test::TestDatabase> other;
+        QString firstTeam;
+        if (newGame) {
+            auto d = f.tdb.open();
+            const QStringList teams = setup::loadTeams(*d).value();
+            setup::Selection s{Game::team(*d, teams[2]), Game::team(*d, teams[3])};
+            QVERIFY(d->transaction([&] { return setup::initialiseGame(*d, s); }));
+            firstTeam = teams[2];
+            for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
+                f.h.settings.store.erase(QString::fromLatin1(key));
+        } else {
+            other = std::make_unique<test::TestDatabase>(engine, test::TestDatabase::Content::Demo);
+            auto d = other->open();
+            QVERIFY(d->transaction([&] { return setup::initialiseGame(*d, f.selection); }));
+            f.h.settings.store.set(QStringLiteral("ODBC"), other->connectionString());
+            firstTeam = f.selection.first.team;
+        }
+        const QString tables = newGame ? f.tdb.connectionString() : other->connectionString();
+        f.open();
+        // Said in a message and in red, and the file renamed, not deleted.
+        const QStringList messages = f.h.messages();
+        QVERIFY2(messages.join(u'\n').contains(QStringLiteral("另一場比賽")),
+                 qPrintable(messages.join(u'\n')));
+        QVERIFY(f.panel3()->autoFillBackground());
+        QVERIFY(!QFile::exists(f.journalFile()));
+        const QStringList aside =
+            QDir(f.h.settings.dir.path()).entryList({QStringLiteral("*.journal.jsonl.aside-*")});
+        QCOMPARE(aside.size(), 1);
+        QTest::qWait(300);
+        // The new game's tables and screen know nothing of the old one.
+        auto d = std::move(db::Database::open(tables, db::Database::Pooling::Fresh).value());
+        const db::Row sbo = d->query(QStringLiteral("SELECT * FROM SBO表")).value().first();
+        QCOMPARE(sbo.value(QStringLiteral("Item1")), firstTeam);
+        QCOMPARE(sbo.value(QStringLiteral("S")), QStringLiteral("0"));
+        const db::Row leadoff =
+            d->query(QStringLiteral("SELECT * FROM SF今日成績 WHERE 棒次='1'")).value().first();
+        QCOMPARE(leadoff.value(QStringLiteral("安打")), QStringLiteral("0"));
+        QCOMPARE(leadoff.value(QStringLiteral("1")), QStringLiteral("\u3000"));
+        QCOMPARE(f.text(QStringLiteral("TimesS_txt(1)")), QStringLiteral("\u3000"));
+        QCOMPARE(f.text(QStringLiteral("RHE1_txt(2)")), QStringLiteral("0"));
+        QCOMPARE(f.waiting(), 0);
+    }
+
+    // A journal stored already but left in place (it could not be removed)
+    // and read again after newer actions: nothing goes back.
+    void aStoredJournalReadAgainChangesNothing_data() { test::TestDatabase::addEngineRows(); }
+    void aStoredJournalReadAgainChangesNothing()
+    {
+        QFETCH(QString, engine);
+        Game f(engine);
+        QVERIFY(f.tdb.ok());
+        f.takeAway();
+        db::Database::closePool();
+        for (const char* step : {"B", "S", "B"}) // 1-2 on screen
+            QVERIFY(f.step(QString::fromUtf8(step)));
+        const QByteArray kept = readAll(f.journalFile());
+        QVERIFY(!kept.isEmpty());
+        f.bringBack();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
+        QVERIFY(f.step(QStringLiteral("S"))); // 2-2
+        const QStringList screen = f.screen();
+        const QStringList before = f.tables();
+        f.closeConsole();
+        QFile back(f.journalFile());
+        QVERIFY(back.open(QIODevice::WriteOnly));
+        back.write(kept);
+        back.close();
+        f.open();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
+        QCOMPARE(f.tables(), before);
+        QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("2")}));
+        QVERIFY(!QFile::exists(f.journalFile()));
+        Q_UNUSED(screen);
+    }
+
+    // A journal that cannot be written (a file-size limit stands for a full
+    // folder): said as it is, kept in memory, written at the next tick.
+    void aJournalThatCannotBeWrittenIsSaidSo()
+    {
+        Game f(QStringLiteral("sqlite"));
+        QVERIFY(f.tdb.ok());
+        f.takeAway();
+        db::Database::closePool();
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit full{0, limit.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+        const bool s = f.step(QStringLiteral("S"));
+        const bool b = f.step(QStringLiteral("B"));
+        const QString panel = f.h.panels(test::C).value(2);
+        const bool exists = QFile::exists(f.journalFile()) && QFileInfo(f.journalFile()).size() > 0;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QVERIFY(s && b);
+        QVERIFY2(panel.contains(QStringLiteral("動作日誌無法寫入")) &&
+                     panel.contains(QStringLiteral("動作只在記憶體中")) &&
+                     panel.contains(QStringLiteral("2筆動作等待")),
+                 qPrintable(panel));
+        QVERIFY2(!panel.contains(QStringLiteral("已存入")), qPrintable(panel));
+        QVERIFY(f.panel3()->autoFillBackground());
+        QVERIFY(!exists);
+        // The next tick writes both.
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.h.panels(test::C).value(2).contains(QStringLiteral("已存入")),
+                                 5000);
+        f.bringBack();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
+        QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    }
+
+    // A PostgreSQL backend frozen in the middle of the game: the window
+    // waits a quarter of a second, the action waits in the journal.
+    void aFrozenBackendHoldsTheWindowBriefly()
+    {
+        if (qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty())
+            QSKIP("no PostgreSQL server");
+        Game f(QStringLiteral("postgresql"));
+        QVERIFY(f.tdb.ok());
+        QVERIFY(f.step(QStringLiteral("S")));
+        // The console's own pooled connection, asked for its backend.
+        const qint64 backend = db::Database::open(f.tdb.connectionString())
+                                   .value()
+                                   ->query(QStringLiteral("SELECT pg_backend_pid() AS pid"))
+                                   .value()
+                                   .first()
+                                   .value(QStringLiteral("pid"))
+                                   .toLongLong();
+        QVERIFY(backend > 0);
+        QCOMPARE(::kill(pid_t(backend), SIGSTOP), 0);
+        // Whatever happens below, the backend goes on within 10 s.
+        std::thread([backend] {
+            std::this_thread::sleep_for(std::chrono::seconds(10));
+            ::kill(pid_t(backend), SIGCONT);
+        }).detach();
+        QElapsedTimer t;
+        t.start();
+        const bool pressed = f.step(QStringLiteral("B"));
+        const qint64 first = t.restart();
+        const bool again = f.step(QStringLiteral("B"));
+        const qint64 second = t.elapsed();
+        const QString balls = f.text(QStringLiteral("SBO_Lab(2)"));
+        const int waiting = f.waiting();
+        ::kill(pid_t(backend), SIGCONT);
+        qInfo("frozen backend: the window waited %lld ms, then %lld ms", first, second);
+        QVERIFY(pressed && again);
+        QVERIFY2(first < 600 && second < 100, qPrintable(QString::number(first)));
+        QCOMPARE(balls, QStringLiteral("2"));
+        // Stored on a new connection, or waiting for the drain: never lost.
+        QVERIFY(waiting == 0 || waiting == 2);
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 8000);
+        QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    }
+
+    // Many waiting units are stored while the window goes on answering.
+    void manyWaitingUnitsDrainWhileTheWindowAnswers()
+    {
+        const int units = qEnvironmentVariableIntValue("HOMEPLATE_DRAIN_UNITS") > 0
+                              ? qEnvironmentVariableIntValue("HOMEPLATE_DRAIN_UNITS")
+                              : 3000;
+        Game f(QStringLiteral("sqlite"), false);
+        QVERIFY(f.tdb.ok());
+        const db::GameIdentity game = db::gameIdentity(*f.tdb.open()).value();
+        {
+            Journal j(f.journalFile(), console::statementNames());
+            j.setGame(game.game, QStringLiteral("test"));
+            QByteArray lines;
+            for (int i = 1; i <= units; ++i) {
+                console::SboState sbo;
+                sbo.strikes = QString::number(i % 3);
+                sbo.balls = QString::number(i % 4);
+                sbo.outs = QString::number(i);
+                QVERIFY(j.append(
+                    {i, game.game, QDateTime::currentDateTime(), {console::saveSboState(sbo)}}));
+            }
+        }
+        // The same clicks with nothing waiting, for comparison.
+        auto p99Of = [](QList<qint64> clicks) {
+            std::sort(clicks.begin(), clicks.end());
+            return clicks.isEmpty() ? 0 : clicks[qsizetype(clicks.size() * 0.99)];
+        };
+        QList<qint64> quiet;
+        {
+            Game g(QStringLiteral("sqlite"));
+            for (int i = 0; i < 60; ++i) {
+                QElapsedTimer t;
+                t.start();
+                QVERIFY(g.step(QStringLiteral("S")));
+                quiet << t.nsecsElapsed() / 1000;
+            }
+            g.closeConsole();
+        }
+        QElapsedTimer drain;
+        drain.start();
+        f.open();
+        QList<qint64> clicks;
+        while (f.waiting() > 0 && drain.elapsed() < 60000) {
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(f.step(QStringLiteral("S")));
+            clicks << t.nsecsElapsed() / 1000;
+            QTest::qWait(5);
+        }
+        const qint64 spent = drain.elapsed();
+        const qint64 p99 = p99Of(clicks);
+        const qint64 quietP99 = p99Of(quiet);
+        qInfo("%d waiting units stored in %lld ms; %lld count clicks meanwhile, p99 %.1f ms "
+              "(%.1f ms with nothing waiting)",
+              units, spent, qint64(clicks.size()), p99 / 1000.0, quietP99 / 1000.0);
+        QCOMPARE(f.waiting(), 0);
+        QVERIFY2(spent < 30000, qPrintable(QString::number(spent)));
+        // The drain does not slow the window: a click costs what it costs
+        // with nothing waiting (the machine's load decides that).
+        QVERIFY2(p99 < qMax<qint64>(16700, 2 * quietP99 + 5000), qPrintable(QString::number(p99)));
+        QVERIFY(db::gameIdentity(*f.tdb.open()).value().lastSeq >= units);
     }
 };
 
