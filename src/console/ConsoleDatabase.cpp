@@ -75,8 +75,14 @@ void ConsoleDatabase::setJournal(std::unique_ptr<Journal> journal)
     const QString connection = m_connectionString();
     if (auto opened = db::Database::open(connection, db::Database::Pooling::Pooled,
                                          db::Database::Missing::Refuse, kBoundMs)) {
-        if (!learnGame(*opened.value(), connection))
+        if (!learnGame(*opened.value(), connection)) {
             m_identityFor.clear();
+        } else if (m_journal->hasPending() && m_journal->lastSeq() <= m_storedSeq) {
+            // Stored already (a journal that could not be removed, a crash
+            // after the last unit): its rows are older than the tables'.
+            unitsStored(m_storedSeq, 0);
+            m_cache = {};
+        }
     }
     if (!m_journal->hasPending())
         return;
@@ -97,6 +103,7 @@ Result<Done> ConsoleDatabase::learnGame(db::Database& db, const QString& connect
     const auto identity = db::gameIdentity(db);
     if (!identity)
         return db::asDone(identity);
+    m_storedSeq = identity->lastSeq;
     if (m_journal && m_journal->hasPending() && m_journal->game() != identity->game) {
         setJournalAside();
         m_cache = {};

@@ -142,6 +142,7 @@ private:
     QString m_identityFor; // the connection whose game is m_game
     QString m_game;
     qint64 m_nextSeq = 1;
+    qint64 m_storedSeq = 0; // the game's last stored unit when m_game was learnt
     int m_depth = 0;
     std::unique_ptr<db::Database> m_db;
     bool m_inTransaction = false;

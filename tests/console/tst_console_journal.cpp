@@ -647,7 +647,7 @@ private slots:
         QCOMPARE(rejected[0].unit.value(QStringLiteral("statements")).toArray().size(), 2);
         QVERIFY2(rejected[0].error.contains(QStringLiteral("沒有這個表")),
                  qPrintable(rejected[0].error));
-        QCOMPARE(forwarded.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(forwarded.count(), 1, 3000);
         QCOMPARE(forwarded.first().first().toInt(), 2);
         QVERIFY(!failed.isEmpty());
         QVERIFY(failed.last().first().toString().contains(after.rejectedFileName()));
@@ -745,7 +745,6 @@ private slots:
         f.bringBack();
         QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
         QVERIFY(f.step(QStringLiteral("S"))); // 2-2
-        const QStringList screen = f.screen();
         const QStringList before = f.tables();
         f.closeConsole();
         QFile back(f.journalFile());
@@ -754,11 +753,16 @@ private slots:
         back.close();
         f.open();
         QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 5000);
-        QCOMPARE(f.tables(), before);
+        // (下三棒 is rebuilt by the opening: its row numbers move on.)
+        auto game = [](QStringList lines) {
+            lines.removeIf(
+                [](const QString& l) { return l.startsWith(QStringLiteral("下三棒:")); });
+            return lines;
+        };
+        QCOMPARE(game(f.tables()), game(before));
         QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
                  (QStringList{QStringLiteral("2"), QStringLiteral("2")}));
         QVERIFY(!QFile::exists(f.journalFile()));
-        Q_UNUSED(screen);
     }
 
     // A journal that cannot be written (a file-size limit stands for a full
