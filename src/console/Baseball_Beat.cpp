@@ -202,8 +202,20 @@ void Baseball_Beat::wire()
                 .arg(app::timeOfDayText(m_services.clock.now().time()), QString::number(units)),
             false);
     });
-    m_db->setJournal(
-        std::make_unique<Journal>(Journal::besideSettings(m_services.settings.fileName())));
+    connect(m_db, &ConsoleDatabase::memoryOnly, this, [this](int units, const QString& words) {
+        m_databaseAlert = true;
+        m_statusBar->setPanelAlert(kNoticePanel,
+                                   QStringLiteral("資料庫無法使用:%1筆動作等待寫入(%2)。%3")
+                                       .arg(QString::number(units),
+                                            app::timeOfDayText(m_services.clock.now().time()),
+                                            words),
+                                   true);
+    });
+    connect(m_db, &ConsoleDatabase::setAside, this, [this](const QString& words) {
+        m_databaseAlert = true;
+        m_statusBar->setPanelAlert(kNoticePanel, words, true);
+        m_services.dialogs.message(words, QStringLiteral("請注意"));
+    });
     connect(m_db, &ConsoleDatabase::recovered, this, [this] {
         m_databaseAlert = false;
         m_statusBar->setPanelAlert(kNoticePanel,
@@ -304,9 +316,13 @@ void Baseball_Beat::load()
         m_services.dialogs.message(QStringLiteral("按鍵設定有誤,已用預設:\n") +
                                        m_keys.problems.join(u'\n'),
                                    QStringLiteral("按鍵設定"));
-    if (loadFrame()) {
-        // Actions left in the journal are stored first; the rows of the game
-        // are kept from here on.
+    const bool framed = loadFrame();
+    // Actions left in the journal (with the connection string now read):
+    // stored first, or set aside when the tables hold another game.
+    m_db->setJournal(std::make_unique<Journal>(
+        Journal::besideSettings(m_services.settings.fileName()), statementNames()));
+    if (framed) {
+        // The rows of the game are kept from here on.
         m_db->keepGameTables();
         loadState();
     }

@@ -1,5 +1,8 @@
 #include "ConsoleDatabase.h"
 
+#include "GameProgress.h"
+#include "JournalDrain.h"
+
 #include <QLoggingCategory>
 #include <utility>
 
@@ -9,8 +12,10 @@ namespace hp::console {
 
 namespace {
 constexpr int kRetryMs = 2000;
-constexpr int kLockWaitMs = 2000;
-constexpr int kQuickLockWaitMs = 200;
+// The longest the window waits on the database; a lock another session
+// holds is waited for a little less, so that it fails as a lock.
+constexpr int kBoundMs = 250;
+constexpr int kLockWaitMs = 200;
 } // namespace
 
 ConsoleDatabase::ConsoleDatabase(std::function<QString()> connectionString, QObject* parent)
@@ -21,7 +26,13 @@ ConsoleDatabase::ConsoleDatabase(std::function<QString()> connectionString, QObj
     QObject::connect(&m_retry, &QTimer::timeout, this, &ConsoleDatabase::retry);
 }
 
-ConsoleDatabase::~ConsoleDatabase() = default;
+ConsoleDatabase::~ConsoleDatabase()
+{
+    if (m_thread.isRunning()) {
+        m_thread.quit();
+        m_thread.wait();
+    }
+}
 
 ConsoleDatabase::Action::Action(ConsoleDatabase& db)
     : m_db(db)
@@ -47,15 +58,178 @@ void ConsoleDatabase::setJournal(std::unique_ptr<Journal> journal)
     m_cache = {};
     if (!m_journal)
         return;
-    if (const auto loaded = m_journal->load(); !loaded)
-        emit failed(loaded.error());
+    m_journal->load();
+    for (const QString& problem : m_journal->problems())
+        emit failed(problem);
+    if (!m_journal->hasPending())
+        return;
+    m_game = m_journal->game();
+    m_nextSeq = m_journal->lastSeq() + 1;
     // The rows as the waiting actions leave them, for an opening while the
     // database is still away.
     m_cache.restore(m_journal->tables());
-    if (m_journal->hasPending()) {
-        m_retry.start();
-        emit waiting(waitingUnits(), QStringLiteral("上次關閉前未寫入的動作"));
+    for (const Journal::Unit& unit : m_journal->pending())
+        if (unit.seq > m_journal->tablesThrough())
+            m_cache.apply(unit.statements);
+    // Whose actions they are is asked now, briefly, so that an opening on
+    // another game's tables does not show this journal's rows.
+    const QString connection = m_connectionString();
+    if (auto opened = db::Database::open(connection, db::Database::Pooling::Pooled,
+                                         db::Database::Missing::Refuse, kBoundMs)) {
+        if (!learnGame(*opened.value(), connection)) {
+            m_identityFor.clear();
+        } else if (m_journal->hasPending() && m_journal->lastSeq() <= m_storedSeq) {
+            // Stored already (a journal that could not be removed, a crash
+            // after the last unit): its rows are older than the tables'.
+            unitsStored(m_storedSeq, 0);
+            m_cache = {};
+        }
     }
+    if (!m_journal->hasPending())
+        return;
+    emit waiting(waitingUnits(), QStringLiteral("上次關閉前未寫入的動作"));
+    startDrain();
+}
+
+Result<Done> ConsoleDatabase::learnGame(db::Database& db, const QString& connection)
+{
+    if (m_preparation && m_prepared != connection) {
+        for (const Statement& s : m_preparation(db.engine()))
+            if (const auto r = db.exec(s.sql, s.values); !r)
+                return db::asDone(r);
+        m_prepared = connection;
+    }
+    if (m_identityFor == connection)
+        return success();
+    const auto identity = db::gameIdentity(db);
+    if (!identity)
+        return db::asDone(identity);
+    m_storedSeq = identity->lastSeq;
+    if (m_journal && m_journal->hasPending() && m_journal->game() != identity->game) {
+        setJournalAside();
+        m_cache = {};
+    }
+    if (identity->game != m_game) {
+        m_game = identity->game;
+        m_nextSeq = identity->lastSeq + 1;
+    } else {
+        m_nextSeq = qMax(m_nextSeq, identity->lastSeq + 1);
+    }
+    m_identityFor = connection;
+    return success();
+}
+
+void ConsoleDatabase::setJournalAside()
+{
+    const QString file = m_journal->fileName();
+    const QString database = m_journal->database();
+    const auto aside = m_journal->setAside();
+    const QString words = aside ? QStringLiteral("動作日誌 %1 是另一場比賽或另一個資料庫(%2)的動作,"
+                                                 "沒有寫入這一場,已改名為 %3")
+                                      .arg(file, database, *aside)
+                                : aside.error();
+    qCWarning(lcConsoleDb).noquote() << words;
+    m_forwarded = 0;
+    m_refused = 0;
+    emit setAside(words);
+}
+
+void ConsoleDatabase::startDrain()
+{
+    if (!m_drain) {
+        m_drain = new JournalDrain(m_preparation);
+        m_drain->moveToThread(&m_thread);
+        QObject::connect(&m_thread, &QThread::finished, m_drain, &QObject::deleteLater);
+        QObject::connect(m_drain, &JournalDrain::stored, this, &ConsoleDatabase::unitsStored);
+        QObject::connect(m_drain, &JournalDrain::refused, this, &ConsoleDatabase::unitRefused);
+        QObject::connect(m_drain, &JournalDrain::otherGame, this, &ConsoleDatabase::otherGame);
+        QObject::connect(m_drain, &JournalDrain::unreachable, this, &ConsoleDatabase::stillAway);
+        QObject::connect(m_drain, &JournalDrain::drained, this, &ConsoleDatabase::drained);
+        m_thread.setObjectName(QStringLiteral("journal drain"));
+        m_thread.start();
+    }
+    post(m_journal->pending());
+}
+
+void ConsoleDatabase::post(const QList<Journal::Unit>& units)
+{
+    if (!m_drain) {
+        startDrain();
+        return;
+    }
+    JournalDrain* drain = m_drain;
+    QMetaObject::invokeMethod(
+        m_drain,
+        [drain, units, connection = m_connectionString()] { drain->add(units, connection); },
+        Qt::QueuedConnection);
+}
+
+void ConsoleDatabase::unitsStored(qint64 through, int units)
+{
+    if (!m_journal)
+        return;
+    m_forwarded += units;
+    if (const auto removed = m_journal->stored(through); !removed) {
+        qCWarning(lcConsoleDb).noquote() << removed.error();
+        emit failed(removed.error());
+    }
+}
+
+void ConsoleDatabase::unitRefused(qint64 seq, const QString& error)
+{
+    if (!m_journal)
+        return;
+    for (const Journal::Unit& unit : m_journal->pending()) {
+        if (unit.seq != seq)
+            continue;
+        ++m_refused;
+        m_refusal = error;
+        reportJournal(m_journal->reject(unit, error));
+        return;
+    }
+}
+
+void ConsoleDatabase::otherGame(const QString& game, qint64 lastSeq)
+{
+    if (!m_journal || !m_journal->hasPending())
+        return;
+    setJournalAside();
+    m_game = game;
+    m_nextSeq = lastSeq + 1;
+    m_identityFor.clear();
+    m_downReported = false;
+    // The kept rows were the other game's.
+    m_cache = {};
+    keepGameTables();
+}
+
+void ConsoleDatabase::stillAway(const QString& words)
+{
+    // A retry that found the database still away changes nothing to say.
+    if (words == m_outage || !m_journal || !m_journal->hasPending())
+        return;
+    m_outage = words;
+    if (m_journal->unwritten() == 0)
+        emit waiting(waitingUnits(), words);
+}
+
+void ConsoleDatabase::drained(qint64 through, const QJsonObject& tables)
+{
+    if (!m_journal || m_journal->hasPending())
+        return; // more were made meanwhile: the drain has them
+    Q_UNUSED(through);
+    if (!tables.isEmpty())
+        m_cache.restore(tables); // the kept rows had the refused actions in them
+    m_downReported = false;
+    m_outage.clear();
+    if (m_journal->unwritten() == 0)
+        m_retry.stop();
+    emit forwarded(m_forwarded);
+    if (m_refused > 0)
+        emit failed(QStringLiteral("資料庫拒絕了%1筆等待寫入的動作,已放在 %2: %3")
+                        .arg(QString::number(m_refused), m_journal->rejectedFileName(), m_refusal));
+    m_forwarded = 0;
+    m_refused = 0;
 }
 
 void ConsoleDatabase::begin()
@@ -85,6 +259,17 @@ void ConsoleDatabase::end()
     const auto undoStep = std::exchange(m_undoCommitStep, {});
     bool stepDone = false;
     bool stepFailed = false;
+    bool stored = false;
+    if (m_db && m_inTransaction && !m_actionFailed && !m_unit.isEmpty()) {
+        // The game's last sequence moves on in the action's own transaction.
+        const auto advanced = db::advanceGame(*m_db, m_game, m_nextSeq);
+        if (!advanced) {
+            failure(advanced.error(), m_db->lastFailureUnreachable());
+        } else if (*advanced != db::UnitOutcome::Stored) {
+            m_identityFor.clear();
+            fail(QStringLiteral("資料庫裡已是另一場比賽(重新按過GO),這個動作沒有寫入"));
+        }
+    }
     if (step && !m_actionFailed) {
         if (const auto r = step()) {
             stepDone = true;
@@ -99,10 +284,14 @@ void ConsoleDatabase::end()
             m_db->rollback();
         } else if (const auto committed = m_db->commit(); !committed) {
             failure(committed.error(), m_db->lastFailureUnreachable());
+        } else {
+            stored = !m_unit.isEmpty();
         }
     }
     m_inTransaction = false;
     m_db.reset();
+    if (stored)
+        ++m_nextSeq;
     if (stepDone && m_actionFailed && undoStep)
         undoStep();
     if (m_offline && stepFailed) {
@@ -118,10 +307,9 @@ void ConsoleDatabase::end()
     if (stepFailed)
         return;
     if (m_actionFailed) {
-        if (m_journal && !m_unit.isEmpty()) {
-            m_journal->reject(m_unit, QDateTime::currentDateTime(), m_refusal);
-            saveJournal();
-        }
+        if (m_journal && !m_unit.isEmpty())
+            reportJournal(
+                m_journal->reject({0, m_game, QDateTime::currentDateTime(), m_unit}, m_refusal));
         return;
     }
     m_cache.apply(m_unit);
@@ -168,31 +356,47 @@ void ConsoleDatabase::goOffline(const QString& words)
 void ConsoleDatabase::keepUnit()
 {
     if (!m_unit.isEmpty()) {
-        m_journal->append(m_unit, QDateTime::currentDateTime());
-        saveJournal();
+        const Journal::Unit unit{m_nextSeq++, m_game, QDateTime::currentDateTime(), m_unit};
+        m_journal->setGame(m_game, db::dataSourceCaption(m_connectionString()));
+        // The rows after this unit head a new file (they are built only then).
+        if (!m_journal->headed())
+            m_journal->setTables(m_cache.snapshot(), unit.seq);
+        const auto written = m_journal->append(unit);
+        post({unit});
+        if (!m_retry.isActive())
+            m_retry.start();
+        if (!written) {
+            reportJournal(written);
+            return;
+        }
     }
     if (!m_journal->hasPending())
         return;
-    if (!m_retry.isActive())
-        m_retry.start();
-    // A retry that found the database still away changes nothing to say.
-    if (!m_unit.isEmpty() || m_unanswered)
-        emit waiting(waitingUnits(), m_words);
+    if (!m_unit.isEmpty() || m_unanswered) {
+        if (m_journal->unwritten() > 0)
+            emit memoryOnly(waitingUnits(), m_journalWords);
+        else
+            emit waiting(waitingUnits(), m_words);
+    }
 }
 
-void ConsoleDatabase::saveJournal()
+void ConsoleDatabase::reportJournal(const Result<Done>& written)
 {
-    m_journal->setTables(m_journal->hasPending() ? m_cache.snapshot() : QJsonObject());
-    if (const auto saved = m_journal->save(); !saved) {
-        qCWarning(lcConsoleDb).noquote() << saved.error();
-        emit failed(saved.error());
-    }
+    if (written)
+        return;
+    qCWarning(lcConsoleDb).noquote() << written.error();
+    m_journalWords = written.error();
+    if (m_journal && m_journal->unwritten() > 0)
+        emit memoryOnly(waitingUnits(), written.error());
+    else
+        emit failed(written.error());
 }
 
 bool ConsoleDatabase::connect()
 {
     const QString connection = m_connectionString();
-    auto opened = db::Database::open(connection);
+    auto opened = db::Database::open(connection, db::Database::Pooling::Pooled,
+                                     db::Database::Missing::Refuse, kBoundMs);
     if (!opened) {
         // Whatever keeps a connection from opening may pass (a server that
         // is down, a file moved away): the action waits for it.
@@ -200,14 +404,10 @@ bool ConsoleDatabase::connect()
         return false;
     }
     m_db = std::move(opened.value());
-    if (m_preparation && m_prepared != connection) {
-        for (const Statement& s : m_preparation(m_db->engine())) {
-            if (const auto r = m_db->exec(s.sql, s.values); !r) {
-                failure(r.error(), m_db->lastFailureUnreachable());
-                return false;
-            }
-        }
-        m_prepared = connection;
+    m_db->setLockWait(kLockWaitMs);
+    if (const auto learnt = learnGame(*m_db, connection); !learnt) {
+        failure(learnt.error(), m_db->lastFailureUnreachable());
+        return false;
     }
     return true;
 }
@@ -216,23 +416,14 @@ db::Database* ConsoleDatabase::session()
 {
     if (m_actionFailed || m_offline)
         return nullptr;
+    // Whatever waits goes first: the action joins the journal behind it.
+    if (m_journal && m_journal->hasPending()) {
+        goOffline(m_outage.isEmpty() ? QStringLiteral("等待寫入的動作在前") : m_outage);
+        return nullptr;
+    }
     if (!m_db) {
         if (!connect())
             return nullptr;
-        // The waiting actions go first, so that the tables get every action
-        // in the order the operator made them.
-        if (m_journal && m_journal->hasPending()) {
-            // A lock that held one action for the whole bound is likely to
-            // be there still: the attempts that follow give up sooner, so
-            // the window is held for the bound once only.
-            m_db->setLockWait(kQuickLockWaitMs);
-            const bool stored = forward(*m_db);
-            m_db->setLockWait(kLockWaitMs);
-            if (!stored) {
-                goOffline(m_words);
-                return nullptr;
-            }
-        }
         if (const auto begun = m_db->begin(); !begun) {
             failure(begun.error(), m_db->lastFailureUnreachable());
             return nullptr;
@@ -242,67 +433,23 @@ db::Database* ConsoleDatabase::session()
     return m_db.get();
 }
 
-bool ConsoleDatabase::forward(db::Database& db)
-{
-    const int waited = waitingUnits();
-    int rejected = 0;
-    QString refusal;
-    while (m_journal->hasPending()) {
-        const Journal::Unit& unit = m_journal->pending().first();
-        const auto stored = db.transaction([&]() -> Result<Done> {
-            for (const Statement& s : unit.statements) {
-                if (m_observer)
-                    m_observer(s);
-                if (const auto r = db.exec(s.sql, s.values); !r)
-                    return Result<Done>::failure(r.error());
-            }
-            return success();
-        });
-        if (!stored && db.lastFailureUnreachable()) {
-            m_words = stored.error();
-            if (waitingUnits() != waited)
-                saveJournal();
-            return false;
-        }
-        if (stored) {
-            m_journal->dropFirst();
-        } else {
-            ++rejected;
-            refusal = stored.error();
-            qCWarning(lcConsoleDb).noquote() << "set aside:" << refusal;
-            m_journal->rejectFirst(refusal);
-        }
-        // Each stored action leaves the journal at once: a crash now does not
-        // store it twice.
-        saveJournal();
-    }
-    m_retry.stop();
-    m_downReported = false;
-    if (rejected > 0) {
-        // The kept rows had the refused actions in them: read afresh.
-        for (const QString& table : TodayCache::todayTables()) {
-            if (const auto rows = db.query(QStringLiteral("SELECT * FROM ") + table))
-                m_cache.keep(table, *rows);
-            else
-                m_cache.forget(table);
-        }
-    }
-    emit forwarded(waited - rejected);
-    if (rejected > 0)
-        emit failed(QStringLiteral("資料庫拒絕了%1筆等待寫入的動作,已放在動作日誌 %2 "
-                                   "的拒絕區: %3")
-                        .arg(QString::number(rejected), m_journal->fileName(), refusal));
-    return true;
-}
-
 void ConsoleDatabase::retry()
 {
-    if (m_depth > 0 || !m_journal || !m_journal->hasPending())
+    if (!m_journal)
         return;
-    // An action of its own, with nothing in it: its connection stores the
-    // waiting actions first.
-    const Action action(*this);
-    session();
+    if (m_journal->unwritten() > 0) {
+        const auto written = m_journal->flush();
+        if (!written)
+            reportJournal(written);
+        else if (m_journal->hasPending())
+            emit waiting(waitingUnits(), m_outage.isEmpty() ? m_words : m_outage);
+    }
+    if (!m_journal->hasPending()) {
+        m_retry.stop();
+        return;
+    }
+    if (m_drain)
+        QMetaObject::invokeMethod(m_drain, &JournalDrain::nudge, Qt::QueuedConnection);
 }
 
 void ConsoleDatabase::keepGameTables()

@@ -5,6 +5,7 @@
 #include "TodayCache.h"
 
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -21,12 +22,19 @@ using db::Statements;
 // database work (rolled back, the rest of it refused) and is reported; the
 // screen keeps what the operator recorded.
 //
-// With a journal, an action that cannot reach the database (server down,
-// connection lost, file locked, missing or unreadable) is not lost: its
-// writes are kept in the journal, in order, and stored when the database
-// answers again (every 2 s, and before the next action), while the reads of
-// the game's tables are answered from the rows kept since the opening. An
-// action the database refuses is set aside in the journal's rejected part.
+// The window never waits on the database longer than 250 ms: a statement
+// that takes longer is cancelled and its connection replaced.
+//
+// With a journal, an action that cannot reach the database (server down or
+// frozen, connection lost, file locked, missing or unreadable) is not lost:
+// its writes are kept in the journal, numbered, in order, and a drain on a
+// thread of its own stores them when the database answers again, while the
+// reads of the game's tables are answered from the rows kept since the
+// opening. As long as anything waits, every new action joins the journal
+// behind it. Every action is stored with the game's last sequence in its own
+// transaction, so nothing is stored twice or into another game; a journal
+// of another game is set aside. An action the database refuses is set aside
+// in the journal's rejected file.
 class ConsoleDatabase : public QObject {
     Q_OBJECT
 public:
@@ -76,11 +84,16 @@ public:
     void setJournal(std::unique_ptr<Journal> journal);
     const Journal* journal() const { return m_journal.get(); }
     int waitingUnits() const { return m_journal ? int(m_journal->pending().size()) : 0; }
+    // The game whose tables the console works on, and the number its next
+    // action gets.
+    const QString& game() const { return m_game; }
+    qint64 nextSeq() const { return m_nextSeq; }
     const TodayCache& cache() const { return m_cache; }
     // Reads the game's tables into the cache (the opening); after the
     // waiting actions, when the database answers.
     void keepGameTables();
-    // One attempt to store the waiting actions (the retry timer's tick).
+    // The retry timer's tick: writes what a failed journal write left in
+    // memory, and asks the drain for an attempt now.
     void retry();
 
     // Sees every statement as it is run (benchmarks, diagnostics).
@@ -99,6 +112,11 @@ signals:
     void waiting(int units, const QString& words);
     // The waiting actions were all stored.
     void forwarded(int units);
+    // Actions wait, and the journal could not be written: they are in memory
+    // only. Words: the journal's failure.
+    void memoryOnly(int units, const QString& words);
+    // A journal of another game or database was renamed aside: what and why.
+    void setAside(const QString& words);
 
 private:
     void begin();
@@ -111,17 +129,30 @@ private:
     void failure(const QString& error, bool unreachable);
     // The rest of the action works on the journal and the kept rows.
     void goOffline(const QString& words);
-    // Stores the waiting actions on the connection; false when the database
-    // cannot be reached (they wait on).
-    bool forward(db::Database& db);
     void keepUnit();
-    void saveJournal();
+    // Learns which game the tables hold; a waiting journal of another one is
+    // set aside.
+    Result<Done> learnGame(db::Database& db, const QString& connection);
+    void setJournalAside();
+    void startDrain();
+    void post(const QList<Journal::Unit>& units);
+    void reportJournal(const Result<Done>& written);
+    // The drain's reports.
+    void unitsStored(qint64 through, int units);
+    void unitRefused(qint64 seq, const QString& error);
+    void otherGame(const QString& game, qint64 lastSeq);
+    void stillAway(const QString& words);
+    void drained(qint64 through, const QJsonObject& tables);
     Result<db::Rows> answerFromCache(const QString& sql, const QVariantList& values);
 
     std::function<QString()> m_connectionString;
     std::function<Statements(db::ConnectionSettings::Engine)> m_preparation;
     std::function<void(const Statement&)> m_observer;
     QString m_prepared;
+    QString m_identityFor; // the connection whose game is m_game
+    QString m_game;
+    qint64 m_nextSeq = 1;
+    qint64 m_storedSeq = 0; // the game's last stored unit when m_game was learnt
     int m_depth = 0;
     std::unique_ptr<db::Database> m_db;
     bool m_inTransaction = false;
@@ -139,6 +170,12 @@ private:
     std::function<Result<Done>()> m_commitStep;
     std::function<void()> m_undoCommitStep;
     TodayCache m_cacheBeforeUnit; // the kept rows before an action that went to the journal
+    QString m_outage;          // the drain's words of why the actions wait
+    QString m_journalWords;    // why the journal could not be written
+    int m_forwarded = 0;       // units the drain stored (not refused) since the outage began
+    int m_refused = 0;
+    QThread m_thread;
+    class JournalDrain* m_drain = nullptr;
 };
 
 } // namespace hp::console

@@ -233,12 +233,29 @@ Statements saveLineScore(const LineScoreRow& first, const LineScoreRow& second)
     return {row(first, QStringLiteral("B")), row(second, QStringLiteral("T"))};
 }
 
+namespace {
+
+Statement clearNextThree()
+{
+    return {QStringLiteral("DELETE FROM 下三棒"), {}};
+}
+
+Statement nextThreeRow(int position, const db::Row& row)
+{
+    return {QStringLiteral("INSERT INTO 下三棒 (棒次,姓名,安打,打數,隊名) VALUES (?,?,?,?,?)"),
+            {QString::number(position), row.value(QStringLiteral("姓名")),
+             row.value(QStringLiteral("安打")), row.value(QStringLiteral("打數")),
+             row.value(QStringLiteral("隊名"))}};
+}
+
+} // namespace
+
 NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition)
 {
     // The team not at bat: the first-batting team while the second bats.
     const QString table = half ? QStringLiteral("SF今日成績") : QStringLiteral("SL今日成績");
     NextThree out;
-    out.statements << Statement{QStringLiteral("DELETE FROM 下三棒"), {}};
+    out.statements << clearNextThree();
     int k = lastPosition;
     for (int n = 0; n < 3; ++n) {
         k = k + 1 == 10 ? 1 : k + 1;
@@ -249,13 +266,42 @@ NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition)
             out.missing << k;
             continue;
         }
-        out.statements << Statement{
-            QStringLiteral("INSERT INTO 下三棒 (棒次,姓名,安打,打數,隊名) VALUES (?,?,?,?,?)"),
-            {QString::number(k), row->value(QStringLiteral("姓名")),
-             row->value(QStringLiteral("安打")), row->value(QStringLiteral("打數")),
-             row->value(QStringLiteral("隊名"))}};
+        out.statements << nextThreeRow(k, *row);
     }
     return out;
+}
+
+const StatementNames& statementNames()
+{
+    // Built from the builders themselves, so that a name always stands for
+    // the text the console runs. A builder of several statements names them
+    // NAME#1, NAME#2, ...; "B" and "T" are the halves (the first-batting
+    // team at bat, the second).
+    static const StatementNames names = [] {
+        StatementNames n;
+        auto add = [&](const QString& name, const Statements& statements) {
+            for (qsizetype i = 0; i < statements.size(); ++i)
+                n.add(statements.size() == 1 ? name : name + u'#' + QString::number(i + 1),
+                      statements[i].sql);
+        };
+        const QDateTime at;
+        const RosterPlayer player;
+        for (const bool half : {false, true}) {
+            const QString h = half ? QStringLiteral(":T") : QStringLiteral(":B");
+            add(QStringLiteral("SaveBatterStats") + h, {saveBatterStats(half, 1, {})});
+            add(QStringLiteral("SavePitcherStats") + h, {savePitcherStats(half, {})});
+            add(QStringLiteral("Substitute") + h,
+                substitute(half, QStringLiteral("1"), player, at));
+            add(QStringLiteral("ChangePitcher") + h, changePitcher(half, player, at));
+        }
+        add(QStringLiteral("SaveSboState"), {saveSboState({})});
+        add(QStringLiteral("SaveLineScore"), {saveLineScore({}, {}).first()});
+        add(QStringLiteral("RebuildNextThree#1"), {clearNextThree()});
+        add(QStringLiteral("RebuildNextThree#2"),
+            {nextThreeRow(1, db::Row(std::make_shared<QStringList>(), {}))});
+        return n;
+    }();
+    return names;
 }
 
 Statements preparation(db::ConnectionSettings::Engine engine)

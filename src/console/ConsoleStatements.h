@@ -85,7 +85,10 @@ struct NextThree {
 };
 NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition);
 
-// Tables an older database may lack (the archives of the day).
+// Every statement the console stores, by name: what a journal may hold.
+const StatementNames& statementNames();
+
+// Tables an older database may lack (the archives of the day, the game's progress).
 Statements preparation(db::ConnectionSettings::Engine engine);
 
 } // namespace hp::console

@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QLoggingCategory>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace hp::console {
 
@@ -13,6 +16,7 @@ namespace {
 
 const QString kType = QStringLiteral("type");
 const QString kValue = QStringLiteral("value");
+const QString kValues = QStringLiteral("values");
 
 QJsonObject valueToJson(const QVariant& v)
 {
@@ -60,174 +64,322 @@ std::optional<QVariant> valueFromJson(const QJsonValue& json)
     return std::nullopt;
 }
 
-QJsonObject unitToJson(const Journal::Unit& unit, bool withError)
-{
-    QJsonArray statements;
-    for (const db::Statement& s : unit.statements)
-        statements.append(Journal::toJson(s));
-    QJsonObject o{{QStringLiteral("at"), unit.at.toString(Qt::ISODateWithMs)},
-                  {QStringLiteral("statements"), statements}};
-    if (withError)
-        o.insert(QStringLiteral("error"), unit.error);
-    return o;
-}
-
-std::optional<Journal::Unit> unitFromJson(const QJsonValue& json)
-{
-    const QJsonObject o = json.toObject();
-    const QJsonValue statements = o.value(QStringLiteral("statements"));
-    if (!statements.isArray())
-        return std::nullopt;
-    Journal::Unit unit;
-    unit.at = QDateTime::fromString(o.value(QStringLiteral("at")).toString(), Qt::ISODateWithMs);
-    unit.error = o.value(QStringLiteral("error")).toString();
-    for (const QJsonValue& s : statements.toArray()) {
-        auto statement = Journal::statementFromJson(s.toObject());
-        if (!statement)
-            return std::nullopt;
-        unit.statements << *statement;
-    }
-    return unit;
-}
-
-std::optional<QList<Journal::Unit>> unitsFromJson(const QJsonValue& json)
-{
-    if (json.isUndefined())
-        return QList<Journal::Unit>{};
-    if (!json.isArray())
-        return std::nullopt;
-    QList<Journal::Unit> out;
-    for (const QJsonValue& u : json.toArray()) {
-        auto unit = unitFromJson(u);
-        if (!unit)
-            return std::nullopt;
-        out << *unit;
-    }
-    return out;
-}
-
 } // namespace
 
-Journal::Journal(QString fileName)
+void StatementNames::add(const QString& name, const QString& sql)
+{
+    m_sql.insert(name, sql);
+    if (!m_names.contains(sql))
+        m_names.insert(sql, name);
+}
+
+std::optional<QString> StatementNames::sqlOf(const QString& name) const
+{
+    const auto it = m_sql.constFind(name);
+    if (it == m_sql.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+Journal::Journal(QString fileName, StatementNames names)
     : m_fileName(std::move(fileName))
+    , m_names(std::move(names))
 {
 }
 
 QString Journal::besideSettings(const QString& settingsFile)
 {
     const QFileInfo info(settingsFile);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".journal.json"));
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".journal.jsonl"));
 }
 
-QJsonObject Journal::toJson(const db::Statement& statement)
+QString Journal::rejectedFileName() const
 {
-    QJsonArray values;
-    for (const QVariant& v : statement.values)
-        values.append(valueToJson(v));
-    return {{QStringLiteral("sql"), statement.sql}, {QStringLiteral("values"), values}};
+    QString base = m_fileName;
+    if (base.endsWith(QStringLiteral(".jsonl")))
+        base.chop(6);
+    return base + QStringLiteral(".rejected.jsonl");
 }
 
-std::optional<db::Statement> Journal::statementFromJson(const QJsonObject& object)
+namespace {
+
+// A name beside `file` that no file has yet.
+QString freeName(const QString& file, const QString& suffix)
 {
-    const QJsonValue sql = object.value(QStringLiteral("sql"));
-    const QJsonValue values = object.value(QStringLiteral("values"));
-    if (!sql.isString() || !values.isArray())
-        return std::nullopt;
-    db::Statement out{sql.toString(), {}};
-    for (const QJsonValue& v : values.toArray()) {
-        auto value = valueFromJson(v);
-        if (!value)
-            return std::nullopt;
-        out.values << *value;
+    QString name = file + suffix;
+    for (int n = 2; QFile::exists(name); ++n)
+        name = file + suffix + u'-' + QString::number(n);
+    return name;
+}
+
+QString stamp()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+} // namespace
+
+void Journal::load()
+{
+    m_pending.clear();
+    m_problems.clear();
+    m_unwritten = 0;
+    m_headed = false;
+    m_game.clear();
+    m_database.clear();
+    m_tables = {};
+    m_through = 0;
+
+    // The older form held statement texts: never run, kept for reading.
+    const QString older =
+        m_fileName.endsWith(QStringLiteral(".jsonl")) ? m_fileName.chopped(1) : QString();
+    if (!older.isEmpty() && QFile::exists(older)) {
+        const QString aside = freeName(older, QStringLiteral(".set-aside"));
+        QFile::rename(older, aside);
+        m_problems << QStringLiteral("舊格式的動作日誌 %1 記的是SQL文字,不會執行,已改名為 %2")
+                          .arg(older, aside);
+    }
+
+    QFile file(m_fileName);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_problems
+            << QStringLiteral("動作日誌 %1 無法讀取: %2").arg(m_fileName, file.errorString());
+        return;
+    }
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    QJsonParseError error;
+    const QJsonObject head = QJsonDocument::fromJson(lines.value(0), &error).object();
+    if (head.value(QStringLiteral("journal")).toInt() != 2 ||
+        !head.value(QStringLiteral("game")).isString()) {
+        const QString aside = freeName(m_fileName, QStringLiteral(".unreadable"));
+        QFile::rename(m_fileName, aside);
+        m_problems << QStringLiteral("動作日誌 %1 無法讀取(不是動作日誌的格式),已改名為 %2")
+                          .arg(m_fileName, aside);
+        return;
+    }
+    m_headed = true;
+    m_game = head.value(QStringLiteral("game")).toString();
+    m_database = head.value(QStringLiteral("database")).toString();
+    m_tables = head.value(QStringLiteral("tables")).toObject();
+    m_through = qint64(head.value(QStringLiteral("through")).toDouble());
+
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        QString why;
+        const QJsonDocument doc = QJsonDocument::fromJson(lines[i], &error);
+        std::optional<Unit> unit;
+        if (!doc.isObject())
+            why = i + 1 == lines.size() || lines.mid(i + 1).join().trimmed().isEmpty()
+                      ? QStringLiteral("最後一筆不完整(寫入時中斷)")
+                      : QStringLiteral("不是一筆動作: ") + error.errorString();
+        else
+            unit = unitFromJson(doc.object(), &why);
+        if (unit && unit->game != m_game)
+            why = QStringLiteral("屬於另一場比賽"), unit.reset();
+        if (unit && !m_pending.isEmpty() && unit->seq <= m_pending.last().seq)
+            why = QStringLiteral("序號沒有接在前一筆之後"), unit.reset();
+        if (unit) {
+            m_pending << *unit;
+            continue;
+        }
+        const QJsonObject raw =
+            doc.isObject() ? doc.object()
+                           : QJsonObject{{QStringLiteral("text"), QString::fromUtf8(lines[i])}};
+        const QJsonObject line{
+            {QStringLiteral("error"), why},
+            {QStringLiteral("at"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs)},
+            {QStringLiteral("unit"), raw}};
+        const auto kept =
+            appendLine(rejectedFileName(), QJsonDocument(line).toJson(QJsonDocument::Compact));
+        m_problems << QStringLiteral("動作日誌 %1 第%2行沒有執行(%3),%4")
+                          .arg(m_fileName, QString::number(i + 1), why,
+                               kept ? QStringLiteral("已放在 ") + rejectedFileName()
+                                    : kept.error());
+    }
+}
+
+void Journal::setGame(const QString& game, const QString& database)
+{
+    if (m_pending.isEmpty() && !m_headed) {
+        m_game = game;
+        m_database = database;
+    }
+}
+
+void Journal::setTables(QJsonObject tables, qint64 through)
+{
+    m_tables = std::move(tables);
+    m_through = through;
+}
+
+Result<Done> Journal::append(const Unit& unit)
+{
+    m_pending << unit;
+    ++m_unwritten;
+    return flush();
+}
+
+Result<Done> Journal::flush()
+{
+    if (m_unwritten == 0)
+        return success();
+    QByteArray bytes;
+    if (!m_headed || !QFile::exists(m_fileName)) {
+        const QJsonObject head{{QStringLiteral("journal"), 2},
+                               {QStringLiteral("game"), m_game},
+                               {QStringLiteral("database"), m_database},
+                               {QStringLiteral("through"), double(m_through)},
+                               {QStringLiteral("tables"), m_tables}};
+        bytes = QJsonDocument(head).toJson(QJsonDocument::Compact) + '\n';
+    }
+    for (qsizetype i = m_pending.size() - m_unwritten; i < m_pending.size(); ++i)
+        bytes += QJsonDocument(toJson(m_pending[i])).toJson(QJsonDocument::Compact) + '\n';
+    bytes.chop(1);
+    if (const auto written = appendLine(m_fileName, bytes); !written)
+        return Result<Done>::failure(QStringLiteral("動作日誌無法寫入 %1(%2): 動作只在記憶體中")
+                                         .arg(m_fileName, written.error()));
+    m_headed = true;
+    m_unwritten = 0;
+    return success();
+}
+
+Result<Done> Journal::appendLine(const QString& fileName, const QByteArray& line)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return Result<Done>::failure(file.errorString());
+    const qint64 before = file.size();
+    const QByteArray bytes = line + '\n';
+    QString error;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        error = file.errorString();
+    else if (::fsync(file.handle()) != 0)
+        error = QString::fromLocal8Bit(std::strerror(errno));
+    if (error.isEmpty())
+        return success();
+    // Nothing half-written stays: the next attempt appends whole lines.
+    file.resize(before);
+    return Result<Done>::failure(error.isEmpty() ? QStringLiteral("寫入失敗") : error);
+}
+
+Result<Done> Journal::stored(qint64 seq)
+{
+    const qsizetype before = m_pending.size();
+    m_pending.removeIf([seq](const Unit& u) { return u.seq <= seq; });
+    m_unwritten = int(qMin<qsizetype>(m_unwritten, m_pending.size()));
+    if (!m_pending.isEmpty() || (before == 0 && !QFile::exists(m_fileName)))
+        return success();
+    if (QFile::exists(m_fileName) && !QFile::remove(m_fileName)) {
+        QFile file(m_fileName);
+        return Result<Done>::failure(
+            QStringLiteral("動作日誌 %1 的動作都已寫入資料庫,但檔案無法刪除(%2);"
+                           "其中的動作不會再寫一次")
+                .arg(m_fileName, file.errorString().isEmpty() ? QStringLiteral("權限不足")
+                                                              : file.errorString()));
+    }
+    m_headed = false;
+    return success();
+}
+
+Result<Done> Journal::reject(Unit unit, const QString& error)
+{
+    m_pending.removeIf([&](const Unit& u) { return u.seq == unit.seq; });
+    m_unwritten = int(qMin<qsizetype>(m_unwritten, m_pending.size()));
+    const QJsonObject line{
+        {QStringLiteral("error"), error},
+        {QStringLiteral("at"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("unit"), toJson(unit)}};
+    if (const auto kept =
+            appendLine(rejectedFileName(), QJsonDocument(line).toJson(QJsonDocument::Compact));
+        !kept)
+        return Result<Done>::failure(
+            QStringLiteral("拒絕的動作無法寫入 %1: %2").arg(rejectedFileName(), kept.error()));
+    return success();
+}
+
+Result<QString> Journal::setAside()
+{
+    flush(); // what is only in memory goes with it, if it can
+    const QString aside = freeName(m_fileName, QStringLiteral(".aside-") + stamp());
+    const bool exists = QFile::exists(m_fileName);
+    m_pending.clear();
+    m_unwritten = 0;
+    m_game.clear();
+    m_database.clear();
+    if (exists && !QFile::rename(m_fileName, aside))
+        return Result<QString>::failure(
+            QStringLiteral("動作日誌 %1 無法改名,沒有寫入的動作留在原處").arg(m_fileName));
+    m_headed = false;
+    return exists ? aside : QString();
+}
+
+QList<Journal::Rejected> Journal::readRejected() const
+{
+    QList<Rejected> out;
+    QFile file(rejectedFileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (!o.isEmpty())
+            out << Rejected{o.value(QStringLiteral("error")).toString(),
+                            o.value(QStringLiteral("unit")).toObject()};
     }
     return out;
 }
 
-Result<Done> Journal::load()
+QJsonObject Journal::toJson(const Unit& unit) const
 {
-    m_pending.clear();
-    m_rejected.clear();
-    m_tables = {};
-    QFile file(m_fileName);
-    if (!file.exists())
-        return success();
-    QString problem;
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
-    } else {
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-        file.close();
-        const QJsonObject root = doc.object();
-        auto pending = unitsFromJson(root.value(QStringLiteral("pending")));
-        auto rejected = unitsFromJson(root.value(QStringLiteral("rejected")));
-        if (error.error != QJsonParseError::NoError)
-            problem = error.errorString();
-        else if (!doc.isObject() || !pending || !rejected)
-            problem = QStringLiteral("不是動作日誌的格式");
-        else {
-            m_pending = *pending;
-            m_rejected = *rejected;
-            m_tables = root.value(QStringLiteral("tables")).toObject();
-            return success();
+    QJsonArray statements;
+    for (const db::Statement& s : unit.statements) {
+        QJsonArray values;
+        for (const QVariant& v : s.values)
+            values.append(valueToJson(v));
+        statements.append(
+            QJsonObject{{QStringLiteral("name"), m_names.nameOf(s.sql)}, {kValues, values}});
+    }
+    return {{QStringLiteral("seq"), double(unit.seq)},
+            {QStringLiteral("game"), unit.game},
+            {QStringLiteral("at"), unit.at.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("statements"), statements}};
+}
+
+std::optional<Journal::Unit> Journal::unitFromJson(const QJsonObject& o, QString* why) const
+{
+    auto refuse = [&](const QString& reason) -> std::optional<Unit> {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
+    const QJsonValue seq = o.value(QStringLiteral("seq"));
+    const QJsonValue statements = o.value(QStringLiteral("statements"));
+    if (!seq.isDouble() || seq.toDouble() < 1 || !statements.isArray() ||
+        !o.value(QStringLiteral("game")).isString())
+        return refuse(QStringLiteral("缺少序號、比賽或敘述"));
+    Unit unit;
+    unit.seq = qint64(seq.toDouble());
+    unit.game = o.value(QStringLiteral("game")).toString();
+    unit.at = QDateTime::fromString(o.value(QStringLiteral("at")).toString(), Qt::ISODateWithMs);
+    for (const QJsonValue& v : statements.toArray()) {
+        const QJsonObject s = v.toObject();
+        const QString name = s.value(QStringLiteral("name")).toString();
+        const auto sql = m_names.sqlOf(name);
+        if (!sql)
+            return refuse(QStringLiteral("不認得的敘述名稱「%1」").arg(name));
+        db::Statement statement{*sql, {}};
+        for (const QJsonValue& value : s.value(kValues).toArray()) {
+            auto typed = valueFromJson(value);
+            if (!typed)
+                return refuse(QStringLiteral("敘述「%1」的值沒有型別").arg(name));
+            statement.values << *typed;
         }
+        unit.statements << statement;
     }
-    const QString aside = m_fileName + QStringLiteral(".unreadable");
-    QFile::remove(aside);
-    QFile::rename(m_fileName, aside);
-    return Result<Done>::failure(
-        QStringLiteral("動作日誌 %1 無法讀取(%2),已改名為 %3").arg(m_fileName, problem, aside));
-}
-
-Result<Done> Journal::save()
-{
-    if (m_pending.isEmpty() && m_rejected.isEmpty()) {
-        if (QFile::exists(m_fileName) && !QFile::remove(m_fileName))
-            return Result<Done>::failure(QStringLiteral("動作日誌 %1 無法刪除").arg(m_fileName));
-        return success();
-    }
-    QJsonArray pending;
-    for (const Unit& u : m_pending)
-        pending.append(unitToJson(u, false));
-    QJsonArray rejected;
-    for (const Unit& u : m_rejected)
-        rejected.append(unitToJson(u, true));
-    QJsonObject root{{QStringLiteral("pending"), pending}, {QStringLiteral("rejected"), rejected}};
-    if (!m_pending.isEmpty() && !m_tables.isEmpty())
-        root.insert(QStringLiteral("tables"), m_tables);
-
-    // The temporary file is flushed to disk and renamed over the journal.
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit())
-        return Result<Done>::failure(
-            QStringLiteral("動作日誌 %1 無法寫入: %2").arg(m_fileName, file.errorString()));
-    return success();
-}
-
-void Journal::append(const db::Statements& statements, const QDateTime& at)
-{
-    m_pending << Unit{at, statements, {}};
-}
-
-void Journal::dropFirst()
-{
-    if (!m_pending.isEmpty())
-        m_pending.removeFirst();
-}
-
-void Journal::rejectFirst(const QString& error)
-{
-    if (m_pending.isEmpty())
-        return;
-    Unit unit = m_pending.takeFirst();
-    unit.error = error;
-    m_rejected << unit;
-}
-
-void Journal::reject(const db::Statements& statements, const QDateTime& at, const QString& error)
-{
-    m_rejected << Unit{at, statements, error};
+    return unit;
 }
 
 } // namespace hp::console

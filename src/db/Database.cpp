@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include "StatementGuard.h"
+
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -10,6 +12,7 @@
 #include <QUuid>
 #include <map>
 #include <memory>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(lcDb, "homeplate.db")
 
@@ -46,9 +49,12 @@ QString errorText(const QSqlError& e)
 // missing or cannot be read) rather than that it refused the statement.
 bool unreachableError(const QSqlError& e, ConnectionSettings::Engine engine)
 {
-    if (e.type() == QSqlError::ConnectionError)
-        return true;
     const QString code = e.nativeErrorCode();
+    // The SQLite driver files a refused step (SQLITE_ERROR) as a connection
+    // error too: there only the engine's code tells.
+    if (e.type() == QSqlError::ConnectionError &&
+        (engine != ConnectionSettings::Engine::SQLite || code.isEmpty()))
+        return true;
     if (engine == ConnectionSettings::Engine::SQLite) {
         // BUSY, LOCKED, READONLY, IOERR, CANTOPEN, PERM, NOTADB (primary codes).
         static const QStringList codes{
@@ -69,7 +75,7 @@ bool unreachableError(const QSqlError& e, ConnectionSettings::Engine engine)
 // A server connection kept between units may have died with its server (a
 // restart, an administrator): it is checked before a unit relies on it, so
 // that the operator's next write is not the one that fails.
-bool pooledConnectionAlive(const QString& name, ConnectionSettings::Engine engine)
+bool pooledConnectionAlive(const QString& name, ConnectionSettings::Engine engine, int boundMs)
 {
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (!db.isOpen())
@@ -77,7 +83,8 @@ bool pooledConnectionAlive(const QString& name, ConnectionSettings::Engine engin
     if (engine == ConnectionSettings::Engine::SQLite)
         return true;
     QSqlQuery probe(db);
-    return probe.exec(QStringLiteral("SELECT 1"));
+    const StatementGuard guard(db, boundMs);
+    return probe.exec(QStringLiteral("SELECT 1")) && !guard.fired();
 }
 
 // Prepared statements of the connections, by connection and statement text:
@@ -91,10 +98,32 @@ std::map<QString, KeptStatements>& preparedStatements()
     static auto* kept = new std::map<QString, KeptStatements>;
     return *kept;
 }
+// Connections of several threads share the map (each its own entry).
+std::mutex& preparedMutex()
+{
+    static auto* m = new std::mutex;
+    return *m;
+}
+KeptStatements& keptStatements(const QString& connection)
+{
+    std::lock_guard lock(preparedMutex());
+    return preparedStatements()[connection];
+}
 
 void removeConnection(const QString& name)
 {
-    preparedStatements().erase(name);
+    {
+        // The queries are destroyed outside the lock, on the connection's thread.
+        KeptStatements gone;
+        {
+            std::lock_guard lock(preparedMutex());
+            const auto it = preparedStatements().find(name);
+            if (it != preparedStatements().end()) {
+                gone = std::move(it->second);
+                preparedStatements().erase(it);
+            }
+        }
+    }
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();
@@ -114,7 +143,7 @@ QSqlQuery& runKept(const QString& connection, QSqlQuery& oneOff, const QString& 
         ok = oneOff.exec(sql);
         return oneOff;
     }
-    KeptStatements& kept = preparedStatements()[connection];
+    KeptStatements& kept = keptStatements(connection);
     auto it = kept.find(sql);
     if (it == kept.end()) {
         auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection, false));
@@ -180,7 +209,7 @@ Database::Database(QString connectionName, bool pooled, ConnectionSettings::Engi
 }
 
 Result<std::unique_ptr<Database>> Database::open(const QString& connectionString, Pooling pooling,
-                                                 Missing missing)
+                                                 Missing missing, int statementBoundMs)
 {
     using R = Result<std::unique_ptr<Database>>;
     const auto settings = parseConnectionString(connectionString);
@@ -195,8 +224,11 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
         pooled ? poolName(connectionString)
                : QStringLiteral("hp-unit-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (pooled && QSqlDatabase::contains(name)) {
-        if (pooledConnectionAlive(name, settings->engine))
-            return std::unique_ptr<Database>(new Database(name, true, settings->engine));
+        if (pooledConnectionAlive(name, settings->engine, statementBoundMs)) {
+            std::unique_ptr<Database> kept(new Database(name, true, settings->engine));
+            kept->m_boundMs = statementBoundMs;
+            return kept;
+        }
         removeConnection(name);
     }
 
@@ -229,12 +261,16 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
         QSqlDatabase::removeDatabase(name);
         return R::failure(error);
     }
-    return std::unique_ptr<Database>(new Database(name, pooled, settings->engine));
+    std::unique_ptr<Database> opened(new Database(name, pooled, settings->engine));
+    opened->m_boundMs = statementBoundMs;
+    return opened;
 }
 
 void Database::setLockWait(int milliseconds)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery q(db);
+    const StatementGuard guard(db, m_boundMs);
     q.exec(m_engine == ConnectionSettings::Engine::SQLite
                ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
                : QStringLiteral("SET lock_timeout = '%1ms'").arg(milliseconds));
@@ -256,10 +292,13 @@ void Database::closePool()
     }
 }
 
-Result<Done> Database::fail(const QString& what, const QSqlError& error)
+Result<Done> Database::fail(const QString& what, const QSqlError& error, bool cancelled)
 {
-    m_unreachable = unreachableError(error, m_engine);
-    const QString detail = errorText(error);
+    m_unreachable = cancelled || unreachableError(error, m_engine);
+    m_cancelled = cancelled;
+    const QString detail = cancelled
+                               ? QStringLiteral("資料庫超過%1毫秒沒有回應,已取消").arg(m_boundMs)
+                               : errorText(error);
     // A pooled connection that failed may be dead: the next unit opens afresh.
     m_broken = true;
     qCWarning(lcDb).noquote() << what << detail;
@@ -268,11 +307,13 @@ Result<Done> Database::fail(const QString& what, const QSqlError& error)
 
 Result<Rows> Database::query(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery oneOff(QSqlDatabase::database(m_connectionName, false));
+    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery oneOff(db);
     bool ok = false;
+    const StatementGuard guard(db, m_boundMs);
     QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, true, ok);
-    if (!ok)
-        return Result<Rows>::failure(fail(sql, q.lastError()).error());
+    if (!ok || guard.fired())
+        return Result<Rows>::failure(fail(sql, q.lastError(), guard.fired()).error());
     const QSqlRecord record = q.record();
     auto names = std::make_shared<QStringList>();
     for (int i = 0; i < record.count(); ++i)
@@ -292,11 +333,13 @@ Result<Rows> Database::query(const QString& sql, const QVariantList& values)
 
 Result<int> Database::exec(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery oneOff(QSqlDatabase::database(m_connectionName, false));
+    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery oneOff(db);
     bool ok = false;
+    const StatementGuard guard(db, m_boundMs);
     QSqlQuery& q = runKept(m_connectionName, oneOff, sql, values, false, ok);
-    if (!ok)
-        return Result<int>::failure(fail(sql, q.lastError()).error());
+    if (!ok || guard.fired())
+        return Result<int>::failure(fail(sql, q.lastError(), guard.fired()).error());
     const int affected = q.numRowsAffected();
     q.finish();
     return affected;
@@ -318,25 +361,36 @@ Result<Done> Database::execute(const Statements& statements)
 Result<Done> Database::begin()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    if (!db.transaction())
-        return fail(QStringLiteral("BEGIN"), db.lastError());
+    const StatementGuard guard(db, m_boundMs);
+    if (!db.transaction() || guard.fired())
+        return fail(QStringLiteral("BEGIN"), db.lastError(), guard.fired());
     return success();
 }
 
 Result<Done> Database::commit()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    if (!db.commit()) {
+    const StatementGuard guard(db, m_boundMs);
+    if (!db.commit() || guard.fired()) {
         const QSqlError error = db.lastError();
-        db.rollback();
-        return fail(QStringLiteral("COMMIT"), error);
+        const bool cancelled = guard.fired();
+        if (!cancelled)
+            db.rollback();
+        return fail(QStringLiteral("COMMIT"), error, cancelled);
     }
     return success();
 }
 
 void Database::rollback()
 {
-    QSqlDatabase::database(m_connectionName, false).rollback();
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    // A cancelled connection is dropped, not asked again.
+    if (m_cancelled)
+        return;
+    const StatementGuard guard(db, m_boundMs);
+    db.rollback();
+    if (guard.fired())
+        m_cancelled = m_broken = true;
 }
 
 Result<Done> Database::transaction(const std::function<Result<Done>()>& work)

@@ -49,9 +49,13 @@ public:
     enum class Pooling { Pooled, Fresh };
     enum class Missing { Refuse, Create }; // an SQLite file that does not exist
 
+    // With a statement bound, no statement holds the caller longer than that:
+    // it is cancelled, fails as "cannot be reached", and the connection is
+    // replaced (StatementGuard).
     static Result<std::unique_ptr<Database>> open(const QString& connectionString,
                                                   Pooling pooling = Pooling::Pooled,
-                                                  Missing missing = Missing::Refuse);
+                                                  Missing missing = Missing::Refuse,
+                                                  int statementBoundMs = 0);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -79,18 +83,22 @@ public:
     // now (lost connection, server down, file locked or unreadable), as
     // against a statement it refused (a constraint, a type, a missing table).
     bool lastFailureUnreachable() const { return m_unreachable; }
+    // Whether a statement ran past the bound and was cancelled.
+    bool cancelled() const { return m_cancelled; }
 
     // Closes every pooled connection (tests, shutdown).
     static void closePool();
 
 private:
     Database(QString connectionName, bool pooled, ConnectionSettings::Engine engine);
-    Result<Done> fail(const QString& what, const QSqlError& error);
+    Result<Done> fail(const QString& what, const QSqlError& error, bool cancelled = false);
 
     QString m_connectionName;
     bool m_pooled;
     bool m_broken = false;
     bool m_unreachable = false;
+    bool m_cancelled = false;
+    int m_boundMs = 0;
     ConnectionSettings::Engine m_engine;
 };
 

@@ -154,6 +154,10 @@ QList<Table> tables()
             texts({QStringLiteral("第一棒"), QStringLiteral("第二棒"), QStringLiteral("第三棒")},
                   QString()) +
             texts(numbered(QStringLiteral("Status"), 1, 3), QStringLiteral("0-0"))};
+    // The game the tables hold (named at GO) and the last of the console's
+    // numbered units stored for it, written in the unit's own transaction.
+    t << Table{progressTableName(),
+               {text(QStringLiteral("GameID")), integer(QStringLiteral("LastSeq"))}};
     t << Table{QStringLiteral("SBO"),
                {text(QStringLiteral("隊名1")), text(QStringLiteral("隊名2")),
                 integer(QStringLiteral("局數"), QStringLiteral("1")),
@@ -284,10 +288,15 @@ QStringList archiveTableNames()
     return {QStringLiteral("退場打者今日"), QStringLiteral("退場投手今日")};
 }
 
+QString progressTableName()
+{
+    return QStringLiteral("動作進度");
+}
+
 QStringList archiveTableStatements(ConnectionSettings::Engine engine)
 {
     const bool pg = engine == ConnectionSettings::Engine::PostgreSQL;
-    const QStringList names = archiveTableNames();
+    const QStringList names = archiveTableNames() << progressTableName();
     QStringList out;
     for (const Table& t : tables())
         if (names.contains(t.name))

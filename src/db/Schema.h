@@ -31,6 +31,9 @@ QList<TableColumn> tableColumns(const QString& table);
 // The archive tables of the day (players who left the game). Older databases
 // lack them: the console creates them when absent, never dropping anything.
 QStringList archiveTableNames();
+// The table of the game's identity and its last stored unit (GameProgress.h).
+QString progressTableName();
+// Creates, when absent, the archive tables and the progress table.
 QStringList archiveTableStatements(ConnectionSettings::Engine engine);
 
 // Creates every table in an empty database; refuses, changing nothing, a

@@ -1,5 +1,6 @@
 #include "SetupStatements.h"
 
+#include "GameProgress.h"
 #include "GameStatements.h"
 #include "Schema.h"
 
@@ -281,6 +282,10 @@ Result<Done> initialiseGame(db::Database& db, const Selection& s)
         run(sql);
     for (const QString& table : db::archiveTableNames())
         run(QStringLiteral("DELETE FROM ") + table);
+    // A new game: units the console numbered for the last one are never
+    // stored into this one.
+    for (const db::Statement& st : db::newGameStatements(db::newGameId()))
+        run(st.sql, st.values);
     run.then([&] { return insertStartingPitcher(db, Side::First, s.first); });
     run.then([&] { return insertStartingPitcher(db, Side::Second, s.second); });
     return run.result();

@@ -20,6 +20,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QLockFile>
+#include <csignal>
 #include <cstdio>
 
 namespace hp::shell {
@@ -140,6 +142,27 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
 
     app::SettingsStore settings(
         app::SettingsStore::resolveFileName(parser.value(options.settings)));
+    // One console per settings file: two would write one journal and one
+    // game's keys over each other. A lock left by a process that died is
+    // taken over.
+    // (QSettings itself locks "FILE.lock" while it writes: another name.)
+    QLockFile lock(settings.fileName() + QStringLiteral(".console.lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, application;
+        QString text = QStringLiteral("cannot lock the settings file %1").arg(settings.fileName());
+        if (lock.error() == QLockFile::LockFailedError &&
+            lock.getLockInfo(&pid, &host, &application))
+            text = QStringLiteral("the settings file %1 is in use by process %2 on %3 (%4); "
+                                  "one console per settings file")
+                       .arg(settings.fileName(), QString::number(pid), host, application);
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(text));
+        return 1;
+    }
+    // A journal write past a file-size limit fails as a write, instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     app::SystemClock clock;
     app::EventLog events;
     std::unique_ptr<app::OperatorDialogs> dialogs;

@@ -100,6 +100,7 @@ public:
         return call(extra, wait);
     }
     static bool ok(const QJsonObject& r) { return r.value(QStringLiteral("ok")).toBool(); }
+    qint64 pid() const { return m_process.processId(); }
 
     // What the operator sees: text or tick of every game control.
     QStringList screen()
@@ -142,6 +143,36 @@ class TstConsoleKill : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { db::Database::closePool(); }
+
+    // A second console on the same settings file would write the same
+    // journal: it says who holds the file and goes, and once the first is
+    // killed the lock it left is taken over.
+    void oneConsolePerSettingsFile()
+    {
+        test::ConsoleFixture game(QStringLiteral("sqlite"), false);
+        QVERIFY(game.tdb.ok());
+        const QString settings = game.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        Console first(settings, game.h.settings.dir.filePath(QStringLiteral("cg1.jsonl")));
+        QVERIFY(first.start());
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
+        second.setProcessEnvironment(env);
+        const QStringList args{QStringLiteral("--automation"), QStringLiteral("--cg-backend"),
+                               QStringLiteral("record:") +
+                                   game.h.settings.dir.filePath(QStringLiteral("cg2.jsonl")),
+                               QStringLiteral("--settings"), settings};
+        second.start(qEnvironmentVariable("HOMEPLATE_BINARY"), args);
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(second.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("in use by process %1").arg(first.pid())),
+                 qPrintable(said));
+        first.kill();
+        Console again(settings, game.h.settings.dir.filePath(QStringLiteral("cg3.jsonl")));
+        QVERIFY(again.start());
+    }
 
     // Killed at random moments of a scripted game, the console opens again on
     // the screen it had: batter, count, outs, runners, line score, lines.
