@@ -286,19 +286,20 @@ const StatementNames& statementNames()
         };
         const QDateTime at;
         const RosterPlayer player;
+        const db::Row noRow(std::make_shared<QStringList>(), {});
         for (const bool half : {false, true}) {
             const QString h = half ? QStringLiteral(":T") : QStringLiteral(":B");
             add(QStringLiteral("SaveBatterStats") + h, {saveBatterStats(half, 1, {})});
             add(QStringLiteral("SavePitcherStats") + h, {savePitcherStats(half, {})});
             add(QStringLiteral("Substitute") + h,
-                substitute(half, QStringLiteral("1"), player, at));
+                substitute(half, noRow, player, at));
             add(QStringLiteral("ChangePitcher") + h, changePitcher(half, player, at));
         }
         add(QStringLiteral("SaveSboState"), {saveSboState({})});
         add(QStringLiteral("SaveLineScore"), {saveLineScore({}, {}).first()});
         add(QStringLiteral("RebuildNextThree#1"), {clearNextThree()});
         add(QStringLiteral("RebuildNextThree#2"),
-            {nextThreeRow(1, db::Row(std::make_shared<QStringList>(), {}))});
+            {nextThreeRow(1, noRow)});
         return n;
     }();
     return names;
