@@ -89,6 +89,9 @@ signals:
     void waiting(int units, const QString& words);
     // The waiting actions were all stored.
     void forwarded(int units);
+    // An operator action ended (whatever became of its writes): what the
+    // console shows may have changed.
+    void actionEnded();
 
 private:
     void begin();

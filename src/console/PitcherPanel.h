@@ -54,6 +54,8 @@ public:
     void showInningsTip();
 
 signals:
+    // A counter was stepped by a click (nothing is stored until the next outcome).
+    void stepped();
     void notice(const QString& text);
     void message(const QString& text, const QString& title);
 
