@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <QScopedValueRollback>
 #include <poll.h>
 
 Q_LOGGING_CATEGORY(lcCg, "homeplate.cg")
@@ -107,11 +108,14 @@ void CgServer::onBytesWritten(QTcpSocket* socket)
 void CgServer::onReadyRead(QTcpSocket* socket)
 {
     const auto it = m_clients.find(socket);
-    if (it == m_clients.end() || it->waiting)
+    if (it == m_clients.end() || it->waiting || it->acting)
         return;
+    const QScopedValueRollback<QTcpSocket*> reading(m_reading, socket);
     Client& client = it.value();
     QByteArray payload;
     for (;;) {
+        if (client.acting)
+            return; // resumed by answer()
         if (socket->bytesToWrite() > kMaxUnsent) {
             client.waiting = true; // resumed by onBytesWritten
             return;
@@ -139,41 +143,70 @@ void CgServer::onReadyRead(QTcpSocket* socket)
             drop(socket);
             return;
         }
-        wire::Reply reply;
         if (!request) {
             qCWarning(lcCg) << "client" << client.id << "sent a malformed request";
-            reply = {-2, {}};
-        } else {
-            reply = handle(client.id, *request);
+            socket->write(wire::encodeReply({-2, {}}));
+            continue;
         }
-        socket->write(wire::encodeReply(reply));
+        client.acting = true;
+        handle(socket, client.id, *request,
+               [this, socket, id = client.id](const wire::Reply& r) { answer(socket, id, r); });
     }
 }
 
-wire::Reply CgServer::handle(int client, const wire::Request& request)
+void CgServer::answer(QTcpSocket* socket, int client, const wire::Reply& reply)
+{
+    // The socket is not touched unless it is still this client's.
+    const auto it = m_clients.find(socket);
+    if (it == m_clients.end() || it->id != client)
+        return;
+    socket->write(wire::encodeReply(reply));
+    it->acting = false;
+    if (m_reading != socket)
+        onReadyRead(socket); // what came while the request waited
+}
+
+bool CgServer::stillWaiting(QTcpSocket* socket, int client, qint32 code)
+{
+    const auto it = m_clients.find(socket);
+    if (it == m_clients.end() || it->id != client)
+        return false;
+    if (stillConnected(socket))
+        return true;
+    qCWarning(lcCg) << "client" << client << "left while its request" << code << "waited; dropped";
+    drop(socket);
+    return false;
+}
+
+void CgServer::handle(QTcpSocket* socket, int client, const wire::Request& request, Answer answer)
 {
     if (request.op == wire::Op::Ping)
-        return {1, {}};
+        return answer({1, {}});
     if (request.op == wire::Op::ColorBar) {
         log(QStringLiteral("ColorBar"), client, 0, {});
-        return {m_state.colourBar().result, {}};
+        return answer({m_state.colourBar().result, {}});
     }
     if (!isValidCp950(request.text)) {
         log(QStringLiteral("SendCommand"), client, request.code,
             QString::fromLatin1(request.text.toPercentEncoding()));
         qCWarning(lcCg) << "client" << client << "code" << request.code
                         << "text is not code page 950";
-        return {-1, request.text};
+        return answer({-1, request.text});
     }
     const QString text = fromCp950(request.text);
     log(QStringLiteral("SendCommand"), client, request.code, text);
-    const ServerState::Outcome outcome = m_state.execute(request.code, text);
-    for (const QString& note : outcome.notes)
-        qCInfo(lcCg).noquote() << "client" << client << "code" << request.code << note;
-    if (outcome.result < 0)
-        qCWarning(lcCg).noquote() << "client" << client << "code" << request.code
-                                  << "refused:" << outcome.error;
-    return {outcome.result, request.text};
+    m_state.submit(
+        request.code, text,
+        [client, code = request.code, buffer = request.text,
+         answer = std::move(answer)](const ServerState::Outcome& outcome) {
+            for (const QString& note : outcome.notes)
+                qCInfo(lcCg).noquote() << "client" << client << "code" << code << note;
+            if (outcome.result < 0)
+                qCWarning(lcCg).noquote()
+                    << "client" << client << "code" << code << "refused:" << outcome.error;
+            answer({outcome.result, buffer});
+        },
+        [this, socket, client, code = request.code] { return stillWaiting(socket, client, code); });
 }
 
 } // namespace hp::cg

@@ -1,16 +1,14 @@
 #include "FieldQueries.h"
 
 #include "ConnectionString.h"
-#include "Database.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 
 namespace hp::cg {
 
-QString FieldQueries::connectionFor(const Project& project) const
+QString queryConnection(const QString& serverConnection, const Project& project)
 {
-    const QString connection = m_override.isEmpty() ? project.database : m_override;
+    const QString connection = serverConnection.isEmpty() ? project.database : serverConnection;
     const auto settings = db::parseConnectionString(connection);
     if (!settings || settings->engine != db::ConnectionSettings::Engine::SQLite ||
         settings->file.isEmpty() || QDir::isAbsolutePath(settings->file))
@@ -20,17 +18,32 @@ QString FieldQueries::connectionFor(const Project& project) const
     return db::buildConnectionString(absolute);
 }
 
-Values FieldQueries::run(const Project& project, const Page& page, QStringList& notes)
+ReadOnlySession* FieldQueries::session(const QString& connection, QDeadlineTimer deadline,
+                                       QString& error)
+{
+    if (m_session && m_session->usable() && m_session->connection() == connection)
+        return m_session.get();
+    m_session.reset();
+    auto opened = ReadOnlySession::open(connection, deadline);
+    if (!opened) {
+        error = opened.error();
+        return nullptr;
+    }
+    m_session = std::move(opened.value());
+    return m_session.get();
+}
+
+Values FieldQueries::run(const QString& connection, const QString& page,
+                         const QList<FieldQuery>& queries, QDeadlineTimer deadline,
+                         QStringList& notes)
 {
     Values out;
-    if (page.queries.isEmpty())
-        return out;
     auto emptyAll = [&](qsizetype from, const QString& why) {
-        for (qsizetype i = from; i < page.queries.size(); ++i)
+        for (qsizetype i = from; i < queries.size(); ++i)
             notes << QStringLiteral("page %1 field %2 left empty: %3")
-                         .arg(page.name, page.queries[i].field, why);
+                         .arg(page, queries[i].field, why);
     };
-    const QString connection = connectionFor(project);
+    const QString outOfTime = QStringLiteral("the page's queries took their %1 ms").arg(kBudgetMs);
     if (connection.isEmpty()) {
         emptyAll(0, QStringLiteral("the project names no database"));
         return out;
@@ -40,54 +53,38 @@ Values FieldQueries::run(const Project& project, const Page& page, QStringList& 
                         .arg(m_quiet.remainingTime()));
         return out;
     }
-    QElapsedTimer clock;
-    clock.start();
-    const auto opened = db::Database::open(connection);
-    if (!opened) {
-        m_quiet.setRemainingTime(kQuietMs);
-        emptyAll(0, opened.error());
+    if (deadline.hasExpired()) { // behind other pages' queries
+        emptyAll(0, outOfTime);
         return out;
     }
-    db::Database& database = **opened;
-    const bool postgres = database.engine() == db::ConnectionSettings::Engine::PostgreSQL;
-    for (qsizetype i = 0; i < page.queries.size(); ++i) {
-        const FieldQuery& q = page.queries[i];
-        const qint64 left = kBudgetMs - clock.elapsed();
-        if (left <= 0) {
+    QString error;
+    ReadOnlySession* db = session(connection, deadline, error);
+    if (!db) {
+        m_quiet.setRemainingTime(kQuietMs);
+        emptyAll(0, error);
+        return out;
+    }
+    for (qsizetype i = 0; i < queries.size(); ++i) {
+        const FieldQuery& q = queries[i];
+        if (deadline.hasExpired()) {
             m_quiet.setRemainingTime(kQuietMs);
-            emptyAll(i, QStringLiteral("the page's queries took their %1 ms").arg(kBudgetMs));
+            emptyAll(i, outOfTime);
             return out;
         }
-        // The server stops the statement when the page's time is up (a lock
-        // held elsewhere included); an SQLite file waits at most its busy
-        // timeout of two seconds, and nothing after it runs.
-        if (postgres) {
-            const auto set =
-                database.query(QStringLiteral("SELECT set_config('statement_timeout', ?, false)"),
-                               {QString::number(left) + QStringLiteral("ms")});
-            if (!set) {
-                emptyAll(i, set.error());
-                return out;
-            }
+        const auto value = db->firstValue(q.sql, q.values, deadline);
+        if (!value && deadline.hasExpired()) {
+            m_quiet.setRemainingTime(kQuietMs);
+            emptyAll(i, outOfTime + QStringLiteral(" (") + value.error() + u')');
+            return out;
         }
-        QVariantList values;
-        for (const QString& v : q.values)
-            values << v;
-        const auto rows = database.query(q.sql, values);
-        if (!rows) {
+        if (!value)
             notes << QStringLiteral("page %1 field %2 left empty: %3")
-                         .arg(page.name, q.field, rows.error());
-            continue;
-        }
-        if (rows->isEmpty() || rows->first().size() == 0) {
-            notes << QStringLiteral("page %1 field %2: the query found no row")
-                         .arg(page.name, q.field);
-            continue;
-        }
-        out.insert(q.field, rows->first().at(0));
+                         .arg(page, q.field, value.error());
+        else if (!value->has_value())
+            notes << QStringLiteral("page %1 field %2: the query found no row").arg(page, q.field);
+        else
+            out.insert(q.field, **value);
     }
-    if (clock.elapsed() >= kBudgetMs)
-        m_quiet.setRemainingTime(kQuietMs);
     return out;
 }
 

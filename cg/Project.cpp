@@ -3,9 +3,11 @@
 #include "SafeFile.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMap>
 
 namespace hp::cg {
 
@@ -86,7 +88,8 @@ bool staysInFolder(const QString& file)
            !clean.startsWith(QStringLiteral("../"));
 }
 
-Result<Done> loadPicture(Page& page, const QString& folder)
+// Reads the page's background image; digest: of the file's bytes.
+Result<Done> loadPicture(Page& page, const QString& folder, QByteArray& digest)
 {
     const auto file = existingFileInside(page.backgroundImage, folder);
     if (!file)
@@ -94,6 +97,7 @@ Result<Done> loadPicture(Page& page, const QString& folder)
     const auto bytes = readRegularFile(*file, kMaxImageBytes);
     if (!bytes)
         return Result<Done>::failure(bytes.error());
+    digest = QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256);
     QBuffer buffer;
     buffer.setData(*bytes);
     QImageReader reader(&buffer);
@@ -291,16 +295,23 @@ Result<Project> loadProject(const QString& path)
     const auto bytes = readRegularFile(path, kMaxProjectBytes);
     if (!bytes)
         return Result<Project>::failure(bytes.error());
-    auto project = parseProject(QString::fromUtf8(*bytes), QFileInfo(path).absoluteFilePath());
+    auto project = parseProject(QString::fromUtf8(*bytes),
+                                QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     if (!project)
         return project;
+    QMap<QString, QByteArray> images; // by page, in a fixed order
     for (Page& page : project.value().pages) {
         if (page.backgroundImage.isEmpty())
             continue;
-        if (const auto loaded = loadPicture(page, project->folder); !loaded)
+        if (const auto loaded = loadPicture(page, project->folder, images[page.name]); !loaded)
             return Result<Project>::failure(
                 QStringLiteral("%1: page %2: %3").arg(project->path, page.name, loaded.error()));
     }
+    QCryptographicHash fingerprint(QCryptographicHash::Sha256);
+    fingerprint.addData(*bytes);
+    for (auto it = images.cbegin(); it != images.cend(); ++it)
+        fingerprint.addData(it.key().toUtf8() + '\0' + it.value());
+    project.value().fingerprint = fingerprint.result();
     return project;
 }
 

@@ -63,6 +63,7 @@ struct Project {
     QSize canvas = QSize(720, 486); // the program output: the first canvas named
     QString database;               // connection string of the game database, or empty
     QHash<QString, Page> pages;
+    QByteArray fingerprint; // of the file and its images, as read
 
     const Page* page(const QString& nameOrAlias) const;
 };

@@ -1,6 +1,9 @@
 #include "ServerState.h"
 
+#include "FieldQueries.h"
 #include "SafeFile.h"
+
+#include <QEventLoop>
 
 namespace hp::cg {
 
@@ -25,33 +28,72 @@ Values ServerState::values(const QString& page) const
     return out;
 }
 
-void ServerState::query(const Page& page, Outcome& outcome)
+void ServerState::submit(qint32 code, const QString& text, Reply reply, Wanted wanted)
 {
-    if (page.queries.isEmpty())
-        return;
-    m_queried.insert(page.name, m_queries.run(*m_project, page, outcome.notes));
+    switch (code) {
+    case 0:
+        return reply(clear(text));
+    case 4:
+        return playPlain(text, std::move(reply), std::move(wanted));
+    case 5:
+        return reply(takeOff(text));
+    case 9:
+        return loadFields(text, false, std::move(reply), std::move(wanted));
+    case 17:
+        return reply(openProject(text));
+    case 20:
+        return loadFields(text, true, std::move(reply), std::move(wanted));
+    case 24:
+        return preview(text, std::move(reply), std::move(wanted));
+    default:
+        return reply(refused(QStringLiteral("unknown command code %1").arg(code)));
+    }
 }
 
 ServerState::Outcome ServerState::execute(qint32 code, const QString& text)
 {
-    switch (code) {
-    case 0:
-        return clear(text);
-    case 4:
-        return playPlain(text);
-    case 5:
-        return takeOff(text);
-    case 9:
-        return loadFields(text, false);
-    case 17:
-        return openProject(text);
-    case 20:
-        return loadFields(text, true);
-    case 24:
-        return preview(text);
-    default:
-        return refused(QStringLiteral("unknown command code %1").arg(code));
+    std::optional<Outcome> outcome;
+    QEventLoop loop;
+    submit(code, text, [&](const Outcome& o) {
+        outcome = o;
+        loop.quit();
+    });
+    if (!outcome)
+        loop.exec();
+    return *outcome;
+}
+
+void ServerState::withFields(const Page& page, bool query, Outcome outcome, Then then, Reply reply,
+                             Wanted wanted)
+{
+    if (!query || page.queries.isEmpty()) {
+        then(page, outcome);
+        return reply(outcome);
     }
+    if (!m_queries) {
+        m_queries = new PageQueries(this);
+        connect(m_queries, &PageQueries::finished, this, &ServerState::onQueried);
+    }
+    const int id = m_queries->start(queryConnection(m_database, *m_project), page,
+                                    QDeadlineTimer(FieldQueries::kBudgetMs));
+    m_waiting.insert(id, Waiting{m_generation, page.name, std::move(outcome), std::move(then),
+                                 std::move(reply), std::move(wanted)});
+}
+
+void ServerState::onQueried(int id, const Values& values, const QStringList& notes)
+{
+    auto waiting = m_waiting.take(id);
+    if (!waiting.reply || (waiting.wanted && !waiting.wanted()))
+        return;
+    if (waiting.generation != m_generation)
+        return waiting.reply(
+            refused(QStringLiteral("another project was opened while the fields of %1 were read")
+                        .arg(waiting.page)));
+    m_queried.insert(waiting.page, values);
+    waiting.outcome.notes += notes;
+    // The same project is open: its pages are where they were.
+    waiting.then(*m_project->page(waiting.page), waiting.outcome);
+    waiting.reply(waiting.outcome);
 }
 
 ServerState::Outcome ServerState::colourBar()
@@ -66,7 +108,13 @@ ServerState::Outcome ServerState::openProject(const QString& path)
     auto project = loadProject(path);
     if (!project)
         return refused(project.error());
+    // The console opens its project again after every reconnect: unchanged,
+    // it keeps what is on air.
+    if (m_project && m_project->path == project->path &&
+        m_project->fingerprint == project->fingerprint)
+        return {1, {}, {QStringLiteral("%1 is open already, unchanged").arg(m_project->path)}};
     m_project = std::move(project.value());
+    ++m_generation;
     m_values.clear();
     m_queried.clear();
     m_layers.clear();
@@ -105,18 +153,18 @@ void ServerState::putOnAir(const Page& page, const Transition& t)
     emit programChanged();
 }
 
-ServerState::Outcome ServerState::loadFields(const QString& text, bool play)
+void ServerState::loadFields(const QString& text, bool play, Reply reply, Wanted wanted)
 {
     const auto cmd = parseFieldCommand(text);
     if (!cmd)
-        return refused(QStringLiteral("not a field command"));
+        return reply(refused(QStringLiteral("not a field command")));
     Outcome outcome;
     const Page* page = pageOrNull(cmd->page, outcome);
     if (!page)
-        return outcome;
+        return reply(outcome);
     const auto transition = play ? transitionOrNull(cmd->effect, outcome) : std::nullopt;
     if (play && !transition)
-        return outcome;
+        return reply(outcome);
     const QStringList known = page->fieldNames();
     Values& values = m_values[page->name];
     for (const FieldValue& f : cmd->fields) {
@@ -130,52 +178,58 @@ ServerState::Outcome ServerState::loadFields(const QString& text, bool play)
                              .arg(page->name)
                              .arg(cmd->declaredCount)
                              .arg(cmd->fields.size());
-    query(*page, outcome);
-    if (transition)
-        putOnAir(*page, *transition);
-    return outcome;
+    withFields(
+        *page, true, std::move(outcome),
+        [this, transition](const Page& page, Outcome&) {
+            if (transition)
+                putOnAir(page, *transition);
+        },
+        std::move(reply), std::move(wanted));
 }
 
-ServerState::Outcome ServerState::playPlain(const QString& text)
+void ServerState::playPlain(const QString& text, Reply reply, Wanted wanted)
 {
     const auto cmd = parsePlainCommand(text);
     if (!cmd)
-        return refused(QStringLiteral("not a page command"));
+        return reply(refused(QStringLiteral("not a page command")));
     Outcome outcome;
     const Page* page = pageOrNull(cmd->page, outcome);
     const auto transition = page ? transitionOrNull(cmd->effect, outcome) : std::nullopt;
     if (!transition)
-        return outcome;
+        return reply(outcome);
     // A page played without being loaded or previewed first reads its
     // queries now; otherwise it goes to air as last loaded.
-    if (!m_queried.contains(page->name))
-        query(*page, outcome);
-    putOnAir(*page, *transition);
-    return outcome;
+    withFields(
+        *page, !m_queried.contains(page->name), std::move(outcome),
+        [this, t = *transition](const Page& page, Outcome&) { putOnAir(page, t); },
+        std::move(reply), std::move(wanted));
 }
 
-ServerState::Outcome ServerState::preview(const QString& text)
+void ServerState::preview(const QString& text, Reply reply, Wanted wanted)
 {
     const auto request = parsePreviewRequest(text);
     if (!request)
-        return refused(QStringLiteral("not a preview request"));
+        return reply(refused(QStringLiteral("not a preview request")));
     Outcome outcome;
     const Page* page = pageOrNull(request->page, outcome);
     if (!page)
-        return outcome;
+        return reply(outcome);
     // Only where previews belong, whatever the path says: a client must not be
     // able to write over any file the server may write.
     const QString folder = m_previewFolder.isEmpty() ? m_project->folder : m_previewFolder;
     const auto target = newFileInside(request->path, folder);
     if (!target)
-        return refused(QStringLiteral("preview refused: %1").arg(target.error()));
-    query(*page, outcome);
-    const QImage& image = m_canvas.render(*m_project, *page, values(page->name));
-    const auto written =
-        replaceFile(*target, [&image](QIODevice& file) { return image.save(&file, "BMP"); });
-    if (!written)
-        return refused(written.error());
-    return outcome;
+        return reply(refused(QStringLiteral("preview refused: %1").arg(target.error())));
+    withFields(
+        *page, true, std::move(outcome),
+        [this, file = *target](const Page& page, Outcome& outcome) {
+            const QImage& image = m_canvas.render(*m_project, page, values(page.name));
+            const auto written =
+                replaceFile(file, [&image](QIODevice& out) { return image.save(&out, "BMP"); });
+            if (!written)
+                outcome = refused(written.error());
+        },
+        std::move(reply), std::move(wanted));
 }
 
 ServerState::Outcome ServerState::takeOff(const QString& text)

@@ -72,6 +72,8 @@ elif [ "$(dirname "$stored_project")" = "$demo/templates" ]; then
   # One demo project or the other, as CG_PROJECT says.
   set_key 'qmr\prj' "$project"
 fi
+# Innings on air as whole innings and outs (5.2), unless the demo's operator chose.
+[ -n "$(get_key 'qmr\inningsnotation')" ] || set_key 'qmr\inningsnotation' outs
 echo "Demo template project: $project (CG_PROJECT=sd or hd chooses)."
 # The CG's pages read the game database the console uses (through the
 # environment: the string may hold a password).

@@ -22,10 +22,37 @@ QString SettingsStore::path(const QString& app, const QString& section, const QS
 QString SettingsStore::read(const QString& app, const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
-    const QString p = path(app, section, key);
-    if (!m_settings->contains(p))
+    const QString p = stored(path(app, section, key));
+    if (p.isEmpty())
         return defaultValue;
     return m_settings->value(p).toString();
+}
+
+QStringList SettingsStore::keys(const QString& app, const QString& section) const
+{
+    const QString prefix = path(app, section, QString());
+    QStringList out;
+    for (const QString& k : m_settings->allKeys())
+        if (k.size() > prefix.size() && k.startsWith(prefix, Qt::CaseInsensitive))
+            out << k.mid(prefix.size());
+    return out;
+}
+
+QString SettingsStore::stored(const QString& path) const
+{
+    if (m_settings->contains(path))
+        return path;
+    const QStringList variants = spellings(path);
+    return variants.isEmpty() ? QString() : variants.first();
+}
+
+QStringList SettingsStore::spellings(const QString& path) const
+{
+    QStringList out;
+    for (const QString& k : m_settings->allKeys())
+        if (k != path && k.compare(path, Qt::CaseInsensitive) == 0)
+            out << k;
+    return out;
 }
 
 Result<Done> SettingsStore::apply(const QList<Change>& changes, QList<Change>* before)
@@ -37,8 +64,8 @@ Result<Done> SettingsStore::apply(const QList<Change>& changes, QList<Change>* b
         if (seen)
             continue;
         std::optional<QString> old;
-        if (m_settings->contains(c.path))
-            old = m_settings->value(c.path).toString();
+        if (const QString p = stored(c.path); !p.isEmpty())
+            old = m_settings->value(p).toString();
         // Removing a key that is not there changes nothing and writes nothing.
         if (old || c.value)
             previous << Change{c.path, old};
@@ -53,6 +80,10 @@ Result<Done> SettingsStore::apply(const QList<Change>& changes, QList<Change>* b
         m_failed = false;
     }
     auto put = [this](const Change& c) {
+        // A key written by hand in another case goes with the change, so that
+        // it cannot come back once the change is removed.
+        for (const QString& other : spellings(c.path))
+            m_settings->remove(other);
         if (c.value)
             m_settings->setValue(c.path, *c.value);
         else

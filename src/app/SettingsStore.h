@@ -40,6 +40,8 @@ public:
     Result<Done> write(const QString& app, const QString& section, const QString& key,
                        const QString& value);
     Result<Done> remove(const QString& app, const QString& section, const QString& key);
+    // The keys of a section as the file spells them.
+    QStringList keys(const QString& app, const QString& section) const;
 
     // Shorthands for the program's own area ("BaseBall" / "QMR").
     QString get(const QString& key, const QString& defaultValue = {}) const;
@@ -88,6 +90,11 @@ public:
 
 private:
     static QString path(const QString& app, const QString& section, const QString& key);
+    // The key of the file that path names: path itself, else a key spelt in
+    // another case (the file may be written by hand); empty when there is none.
+    QString stored(const QString& path) const;
+    // The keys of the file that equal path but for case, path left out.
+    QStringList spellings(const QString& path) const;
     // Applies the changes and syncs once; on failure puts the previous values
     // back. before: what the changed keys held, for undoing them.
     Result<Done> apply(const QList<Change>& changes, QList<Change>* before);

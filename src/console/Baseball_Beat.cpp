@@ -119,7 +119,8 @@ void Baseball_Beat::buildLayout()
     players->addWidget(m_pitcher, 2);
     game->addLayout(players, 1);
 
-    m_graphicsSource = std::make_unique<ConsoleGraphicsSource>(*this, m_state, *m_pitcher, *m_db);
+    m_graphicsSource = std::make_unique<ConsoleGraphicsSource>(*this, m_state, *m_pitcher, *m_db,
+                                                               m_services.settings);
     m_column = new graphics::GraphicsColumn({m_services, *m_graphicsSource, m_project}, central);
     m_columnCalls = std::make_unique<ColumnGraphics>(*m_column);
     m_graphics.setTarget(m_columnCalls.get());

@@ -2,8 +2,10 @@
 
 #include "ConsoleDatabase.h"
 #include "ConsoleWidgets.h"
+#include "Figures.h"
 #include "GraphicsColumn.h"
 #include "PitcherPanel.h"
+#include "SettingsStore.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -12,11 +14,13 @@
 namespace hp::console {
 
 ConsoleGraphicsSource::ConsoleGraphicsSource(QWidget& window, const ConsoleState& state,
-                                             const PitcherPanel& pitcher, ConsoleDatabase& db)
+                                             const PitcherPanel& pitcher, ConsoleDatabase& db,
+                                             const app::SettingsStore& settings)
     : m_window(window)
     , m_state(state)
     , m_pitcher(pitcher)
     , m_db(db)
+    , m_settings(settings)
 {
 }
 
@@ -90,15 +94,26 @@ QString ConsoleGraphicsSource::cumulativeEra() const
 
 graphics::BatterCumulative ConsoleGraphicsSource::batterCumulative() const
 {
-    return {text(QStringLiteral("NoS_Lab")),    text(QStringLiteral("NameS_Lab")),
-            text(QStringLiteral("AvgS_Lab")),   text(QStringLiteral("StrikeS_txt")),
-            text(QStringLiteral("PointS_txt")), text(QStringLiteral("SaveS_txt")),
-            text(QStringLiteral("HomeS_txt"))};
+    return {text(QStringLiteral("NoS_Lab")),
+            text(QStringLiteral("NameS_Lab")),
+            text(QStringLiteral("AvgS_Lab")),
+            text(QStringLiteral("StrikeS_txt")),
+            text(QStringLiteral("PointS_txt")),
+            text(QStringLiteral("SaveS_txt")),
+            text(QStringLiteral("HomeS_txt")),
+            {game::leadingNumber(m_state.seasonAtBats), game::leadingNumber(m_state.seasonHits),
+             double(m_state.seasonHomeRuns), game::leadingNumber(m_state.seasonRbis)}};
 }
 
-double ConsoleGraphicsSource::pitcherSeasonThirds() const
+graphics::PitcherSeason ConsoleGraphicsSource::pitcherSeason() const
 {
-    return m_pitcher.seasonThirds();
+    return {m_pitcher.seasonThirds(), m_pitcher.seasonHitsAllowed(), m_pitcher.seasonStrikeouts(),
+            m_pitcher.seasonWalks()};
+}
+
+game::InningsNotation ConsoleGraphicsSource::inningsNotation() const
+{
+    return game::inningsNotation(m_settings.get(QStringLiteral("InningsNotation")));
 }
 
 QString ConsoleGraphicsSource::battingTeam() const

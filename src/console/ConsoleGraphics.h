@@ -7,6 +7,10 @@
 
 class QWidget;
 
+namespace hp::app {
+class SettingsStore;
+}
+
 namespace hp::graphics {
 class GraphicsColumn;
 }
@@ -21,14 +25,15 @@ class PitcherPanel;
 class ConsoleGraphicsSource final : public graphics::GraphicsSource {
 public:
     ConsoleGraphicsSource(QWidget& window, const ConsoleState& state, const PitcherPanel& pitcher,
-                          ConsoleDatabase& db);
+                          ConsoleDatabase& db, const app::SettingsStore& settings);
 
     graphics::Scoreboard scoreboard() const override;
     graphics::BatterToday batterToday() const override;
     graphics::PitcherToday pitcherToday() const override;
     QString cumulativeEra() const override;
     graphics::BatterCumulative batterCumulative() const override;
-    double pitcherSeasonThirds() const override;
+    graphics::PitcherSeason pitcherSeason() const override;
+    game::InningsNotation inningsNotation() const override;
     QString battingTeam() const override;
     Result<QList<db::Rows>> read(const db::Statements& queries) override;
 
@@ -42,6 +47,7 @@ private:
     const ConsoleState& m_state;
     const PitcherPanel& m_pitcher;
     ConsoleDatabase& m_db;
+    const app::SettingsStore& m_settings;
     mutable QHash<QString, QWidget*> m_controls;
 };
 

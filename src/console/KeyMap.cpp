@@ -1,6 +1,7 @@
 #include "KeyMap.h"
 
 #include <QJsonArray>
+#include <algorithm>
 
 #include "OutcomeTabs.h"
 #include "SettingsStore.h"
@@ -107,6 +108,13 @@ KeyMap readKeyMap(const app::SettingsStore& settings)
         a.key = key;
         chosen[i] = true;
     }
+    // An entry that names no action (a misspelt name) would otherwise do
+    // nothing without a word.
+    for (const QString& entry : settings.keys(app::kAppName, kKeysSection))
+        if (std::none_of(map.actions.cbegin(), map.actions.cend(), [&](const KeyAction& a) {
+                return a.name.compare(entry, Qt::CaseInsensitive) == 0;
+            }))
+            map.problems << entry + QStringLiteral(": 沒有這個動作");
     // One action a key. An entry takes the key from an action that had it by
     // default; of two entries with one key the later loses it.
     auto take = [&](qsizetype loser, qsizetype winner) {

@@ -214,6 +214,9 @@ void PitcherPanel::LoadPitcherPanel()
     if (season) {
         m_seasonThirds = game::seasonThirds(season->value(QStringLiteral("局數")));
         m_seasonEarnedRuns = qint16(number(season->value(QStringLiteral("自責分"))));
+        m_seasonHitsAllowed = number(season->value(QStringLiteral("被安打")));
+        m_seasonStrikeouts = number(season->value(QStringLiteral("奪三振")));
+        m_seasonWalks = number(season->value(QStringLiteral("四死球")));
         const QList<std::pair<QString, QString>> lines{
             {QStringLiteral("隊名="), QStringLiteral("隊名")},
             {QStringLiteral("姓名="), QStringLiteral("姓名")},
@@ -232,6 +235,7 @@ void PitcherPanel::LoadPitcherPanel()
     } else {
         m_seasonThirds = 0;
         m_seasonEarnedRuns = 0;
+        m_seasonHitsAllowed = m_seasonStrikeouts = m_seasonWalks = 0;
         if (row)
             emit notice(QStringLiteral("投手%1(%2)不在%3的年度投手名單中")
                             .arg(m_name->text(), m_number->text(), m_team->text()));

@@ -50,6 +50,10 @@ public:
     QString pitcherName() const;
     // The innings of the season before today, in thirds.
     double seasonThirds() const { return m_seasonThirds; }
+    // The hits allowed, strikeouts and walks of the season row loaded with him.
+    double seasonHitsAllowed() const { return m_seasonHitsAllowed; }
+    double seasonStrikeouts() const { return m_seasonStrikeouts; }
+    double seasonWalks() const { return m_seasonWalks; }
     // The tool-tip of the outs recorded: the innings pitched.
     void showInningsTip();
 
@@ -76,6 +80,9 @@ private:
     const app::Clock& m_clock;
     double m_seasonThirds = 0;
     qint16 m_seasonEarnedRuns = 0;
+    double m_seasonHitsAllowed = 0;
+    double m_seasonStrikeouts = 0;
+    double m_seasonWalks = 0;
     QLabel* m_number;
     ClickLabel* m_name;
     QLabel* m_team;

@@ -2,6 +2,7 @@
 
 #include "Cp950.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <csv.h>
 
@@ -64,7 +65,24 @@ void onRecordEnd(int c, void* collector)
     static_cast<Collector*>(collector)->end(c);
 }
 
+// After any apostrophes, a sign a spreadsheet starts a formula with.
+const QRegularExpression kFormula(QStringLiteral("^'*[=+\\-@]"));
+const QRegularExpression kGuarded(QStringLiteral("^'+[=+\\-@]"));
+const QRegularExpression kNumber(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]+)?$"));
+
 } // namespace
+
+QString guardedCell(const QString& text)
+{
+    if (!kFormula.match(text).hasMatch() || kNumber.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
+QString unguardedCell(const QString& cell)
+{
+    return kGuarded.match(cell).hasMatch() ? cell.mid(1) : cell;
+}
 
 Result<CsvText> parseCsv(const QByteArray& input)
 {
@@ -108,8 +126,8 @@ Result<CsvText> parseCsv(const QByteArray& input)
     for (qsizetype i = 0; i < collector.rows.size(); ++i) {
         CsvRecord record{collector.lines[i], {}};
         for (const QByteArray& f : std::as_const(collector.rows[i]))
-            record.fields << (encoding == Encoding::Cp950 ? cglink::fromCp950(f)
-                                                          : QString::fromUtf8(f));
+            record.fields << unguardedCell(encoding == Encoding::Cp950 ? cglink::fromCp950(f)
+                                                                       : QString::fromUtf8(f));
         out.records << record;
     }
     return out;
@@ -120,7 +138,7 @@ QByteArray writeCsv(const QList<QStringList>& records)
     QByteArray out = kBom;
     for (const QStringList& record : records) {
         for (qsizetype i = 0; i < record.size(); ++i) {
-            const QByteArray field = record[i].toUtf8();
+            const QByteArray field = guardedCell(record[i]).toUtf8();
             QByteArray quoted(field.size() * 2 + 2, Qt::Uninitialized);
             const size_t n = csv_write(quoted.data(), size_t(quoted.size()), field.constData(),
                                        size_t(field.size()));

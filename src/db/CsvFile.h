@@ -21,12 +21,20 @@ struct CsvText {
     QList<CsvRecord> records;
 };
 
-// Parses with libcsv. Fails on bytes that are neither encoding and on a
+// A text cell that a spreadsheet would take for a formula (it starts with
+// =, +, - or @, after any apostrophes) gets a leading apostrophe; a plain
+// number ("-3", "+1.5") stays as it is.
+QString guardedCell(const QString& text);
+// The text of a cell as guardedCell wrote it: the one apostrophe it added
+// taken off.
+QString unguardedCell(const QString& cell);
+
+// Parses with libcsv; cells are unguarded. Fails on bytes that are neither encoding and on a
 // quoted field left open, naming the line.
 Result<CsvText> parseCsv(const QByteArray& bytes);
 
 // Records as UTF-8 with a byte order mark (so that spreadsheets take it as
-// UTF-8), every field quoted, lines ending in CR LF.
+// UTF-8), every field guarded and quoted, lines ending in CR LF.
 QByteArray writeCsv(const QList<QStringList>& records);
 
 } // namespace hp::db

@@ -147,6 +147,15 @@ QString poolName(const QString& connectionString)
 
 } // namespace
 
+void setServerLogin(QSqlDatabase& db, const ConnectionSettings& settings)
+{
+    db.setHostName(settings.host);
+    db.setPort(settings.port);
+    db.setDatabaseName(settings.database);
+    db.setUserName(settings.user);
+    db.setPassword(settings.password);
+}
+
 Row::Row(std::shared_ptr<const QStringList> names, QStringList values)
     : m_names(std::move(names))
     , m_values(std::move(values))
@@ -201,11 +210,7 @@ Result<std::unique_ptr<Database>> Database::open(const QString& connectionString
             db.setDatabaseName(settings->file);
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
         } else {
-            db.setHostName(settings->host);
-            db.setPort(settings->port);
-            db.setDatabaseName(settings->database);
-            db.setUserName(settings->user);
-            db.setPassword(settings->password);
+            setServerLogin(db, *settings);
             db.setConnectOptions(QStringLiteral("connect_timeout=2"));
         }
         if (error.isEmpty() && !db.open())

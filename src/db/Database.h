@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <memory>
 
+class QSqlDatabase;
 class QSqlError;
 
 namespace hp::db {
@@ -92,6 +93,9 @@ private:
     bool m_unreachable = false;
     ConnectionSettings::Engine m_engine;
 };
+
+// Gives a PostgreSQL connection the server, database and login of the settings.
+void setServerLogin(QSqlDatabase& db, const ConnectionSettings& settings);
 
 // A statement's result turned into one failure text for the caller.
 template <typename T> Result<Done> asDone(const Result<T>& r)

@@ -1,14 +1,14 @@
 #include "Roster.h"
 
 #include "CsvFile.h"
+#include "RegularFile.h"
 #include "Schema.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QIODevice>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace hp::db {
 
@@ -28,6 +28,15 @@ bool isCount(const QString& column)
         QStringLiteral("被安打"), QStringLiteral("被全壘打"), QStringLiteral("奪三振"),
         QStringLiteral("四死球"), QStringLiteral("失分"),     QStringLiteral("自責分")};
     return counts.contains(column);
+}
+
+// The first C0 control character (NUL included) other than a tab.
+std::optional<ushort> controlCharacter(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 && c != u'\t')
+            return c.unicode();
+    return std::nullopt;
 }
 
 using Key = QPair<QString, QString>; // team, number
@@ -131,7 +140,11 @@ void readRows(const CsvText& csv, CheckedFile& file, Checker& check, QHash<Key, 
                 check.refuse(record.line, int(c + 1), column, why);
                 good = false;
             };
-            if (value.isEmpty()) {
+            if (const auto control = controlCharacter(record.fields.value(c))) {
+                refuse(QStringLiteral("holds the control character U+%1 (no cell takes one but "
+                                      "a tab: names go into the CG's texts and the box score)")
+                           .arg(QString::number(*control, 16).toUpper().rightJustified(4, u'0')));
+            } else if (value.isEmpty()) {
                 if (column == kTeam)
                     refuse(QStringLiteral("no team"));
                 else if (column == kNumber)
@@ -312,12 +325,14 @@ Result<RosterPlan> planRosterImport(Database& db, const QStringList& files)
                              .arg(rosterTables().join(QStringLiteral(", "))));
             continue;
         }
-        QFile in(path);
-        if (!in.open(QIODevice::ReadOnly)) {
-            check.refuse(in.errorString());
+        // A regular file of bounded size only: a FIFO would block the import
+        // and a link to a device would never end.
+        const auto bytes = app::readRegularFile(path, kMaxRosterFileBytes);
+        if (!bytes) {
+            check.refuse(bytes.error());
             continue;
         }
-        const auto csv = parseCsv(in.readAll());
+        const auto csv = parseCsv(*bytes);
         if (!csv) {
             check.refuse(csv.error());
             continue;
@@ -378,9 +393,11 @@ Result<QStringList> exportRoster(Database& db, const QString& folder)
         for (const Row& r : *rows)
             records << r.values();
         const QString path = QDir(folder).filePath(table + QStringLiteral(".csv"));
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(writeCsv(records)) < 0 || !out.commit())
-            return Result<QStringList>::failure(path + QStringLiteral(": ") + out.errorString());
+        const QByteArray bytes = writeCsv(records);
+        if (auto r = app::replaceFile(
+                path, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+            !r)
+            return Result<QStringList>::failure(r.error());
         written << path;
     }
     return written;

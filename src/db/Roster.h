@@ -30,6 +30,9 @@ struct RosterPlan {
     int updates() const;
 };
 
+// The largest roster file read; a larger one is refused unread.
+inline constexpr qint64 kMaxRosterFileBytes = 16 * 1024 * 1024;
+
 // Reads and checks the files against the database. Fails, with one line per
 // refusal ("FILE line L, column C (NAME): why"), when any row is not good.
 Result<RosterPlan> planRosterImport(Database& db, const QStringList& files);

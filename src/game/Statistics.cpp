@@ -54,9 +54,18 @@ double seasonThirds(QStringView inningsText)
     return innings < 0 ? -thirds : thirds;
 }
 
-QString inningsText(double thirds)
+InningsNotation inningsNotation(QStringView setting)
 {
-    return formatNumber(thirds / 3, u"###.000");
+    return setting.trimmed().compare(u"outs", Qt::CaseInsensitive) == 0 ? InningsNotation::Outs
+                                                                        : InningsNotation::Decimal;
+}
+
+QString inningsText(double thirds, InningsNotation notation)
+{
+    if (notation == InningsNotation::Decimal)
+        return formatNumber(thirds / 3, u"###.000");
+    const qint64 outs = qMax<qint64>(0, qint64(thirds));
+    return QString::number(outs / 3) + u'.' + QString::number(outs % 3);
 }
 
 QString inningsToolTipText(double thirds)

@@ -33,9 +33,13 @@ QString eraText(double thirds, double earnedRuns);
 // a negative figure gives negative thirds.
 double seasonThirds(QStringView inningsText);
 
-// Innings pitched for the graphics: thirds ÷ 3 in "###.000" (17 is 5.667,
-// 3 is 1.000, 1 is .333, 0 is .000).
-QString inningsText(double thirds);
+// How innings pitched are written where they go on air: thirds ÷ 3 in
+// "###.000" (17 is 5.667, 3 is 1.000, 1 is .333, 0 is .000), or whole innings
+// and the outs of the one begun (17 is 5.2, 0 is 0.0, a figure below 0 is 0.0).
+enum class InningsNotation { Decimal, Outs };
+// The settings value: "outs" (in any case) or, for anything else, decimal.
+InningsNotation inningsNotation(QStringView setting);
+QString inningsText(double thirds, InningsNotation notation = InningsNotation::Decimal);
 
 // Innings pitched for the console's tool-tip on the outs recorded: thirds ÷ 3
 // in "#0.00" (7 is 2.33, 0 is 0.00).

@@ -33,6 +33,12 @@ QList<Field> firstNine(const QList<LineupRow>& rows, bool numbered)
     return out;
 }
 
+// A counter of today (its leading number) added to the season's figure.
+QString withSeason(const QString& today, double season)
+{
+    return game::numberText(game::leadingNumber(today) + season);
+}
+
 Graphic noPitcher()
 {
     return refusedGraphic(QStringLiteral("無此投手資料"), QStringLiteral("請檢查資料庫"));
@@ -44,10 +50,13 @@ Graphic fieldingGraphic(const QString& folder, const FieldingLineup& l)
 {
     if (!l.pitcher)
         return noPitcher();
-    return page(folder, QStringLiteral("守備"), 10,
-                QList<Field>{{QStringLiteral("TEAM"), l.team}} + firstNine(l.fielders, false) +
-                    QList<Field>{{QStringLiteral("P"), *l.pitcher}},
-                cglink::kPreviewB);
+    // The team field has no line end of its own: the first fielder follows it
+    // on the same line, so a line-up with a designated hitter is ten lines.
+    Graphic g = page(folder, QStringLiteral("守備"), 10, {}, cglink::kPreviewB);
+    g.command +=
+        fieldText({QStringLiteral("TEAM"), l.team}) +
+        fieldLines(firstNine(l.fielders, false) + QList<Field>{{QStringLiteral("P"), *l.pitcher}});
+    return g;
 }
 
 Graphic battingOrderGraphic(const QString& folder, const BattingOrder& o)
@@ -110,18 +119,19 @@ Graphic profileGraphic(const QString& folder, bool pitcher, const std::optional<
                 cglink::kPreviewA);
 }
 
-Graphic pitcherCumulativeGraphic(const QString& folder, const PitcherToday& p, double seasonThirds)
+Graphic pitcherCumulativeGraphic(const QString& folder, const PitcherToday& p,
+                                 const PitcherSeason& season, game::InningsNotation innings)
 {
-    const double thirds = game::leadingNumber(p.thirds) + seasonThirds;
     return page(folder, QStringLiteral("投手成績累計"), 8,
                 {{QStringLiteral("DAY"), QStringLiteral("累計")},
                  {QStringLiteral("NOP"), p.number},
                  {QStringLiteral("NAMEP"), p.name},
                  {QStringLiteral("ERAP"), p.era},
-                 {QStringLiteral("T1"), game::inningsText(thirds)},
-                 {QStringLiteral("T2"), p.hits},
-                 {QStringLiteral("T3"), p.strikeouts},
-                 {QStringLiteral("T4"), p.walks}},
+                 {QStringLiteral("T1"),
+                  game::inningsText(game::leadingNumber(p.thirds) + season.thirds, innings)},
+                 {QStringLiteral("T2"), withSeason(p.hits, season.hitsAllowed)},
+                 {QStringLiteral("T3"), withSeason(p.strikeouts, season.strikeouts)},
+                 {QStringLiteral("T4"), withSeason(p.walks, season.walks)}},
                 cglink::kPreviewA);
 }
 
@@ -132,10 +142,10 @@ Graphic batterCumulativeGraphic(const QString& folder, const BatterCumulative& b
                  {QStringLiteral("NOS"), b.number},
                  {QStringLiteral("NAMES"), b.name},
                  {QStringLiteral("AVG"), b.average},
-                 {QStringLiteral("T1"), b.atBats},
-                 {QStringLiteral("T2"), b.runsBattedIn},
-                 {QStringLiteral("T3"), b.hits},
-                 {QStringLiteral("T4"), b.homeRuns}},
+                 {QStringLiteral("T1"), withSeason(b.atBats, b.season.atBats)},
+                 {QStringLiteral("T2"), withSeason(b.runsBattedIn, b.season.runsBattedIn)},
+                 {QStringLiteral("T3"), withSeason(b.hits, b.season.hits)},
+                 {QStringLiteral("T4"), withSeason(b.homeRuns, b.season.homeRuns)}},
                 cglink::kPreviewA);
 }
 

@@ -40,11 +40,26 @@ struct Profile {
     QString name, number, height, weight, birth;
 };
 Graphic profileGraphic(const QString& folder, bool pitcher, const std::optional<Profile>& row);
-// Row 9: today's pitcher panel plus the season's thirds.
-Graphic pitcherCumulativeGraphic(const QString& folder, const PitcherToday& p, double seasonThirds);
-// Row 10: the batter panel's cumulative figures.
+// The current pitcher's figures of the season before today, from the season
+// row his panel loaded (all 0 without one).
+struct PitcherSeason {
+    double thirds = 0, hitsAllowed = 0, strikeouts = 0, walks = 0;
+};
+// Row 9: every figure is the season's plus today's (the panel's counters);
+// the ERA is the panel's cumulative one.
+Graphic pitcherCumulativeGraphic(const QString& folder, const PitcherToday& p,
+                                 const PitcherSeason& season,
+                                 game::InningsNotation innings = game::InningsNotation::Decimal);
+// The batter's figures of the season before today, from the season row his
+// panel loaded.
+struct BatterSeason {
+    double atBats = 0, hits = 0, homeRuns = 0, runsBattedIn = 0;
+};
+// Row 10: the batter panel's number, name and cumulative average, and its
+// counters of today, which go on air added to the season's.
 struct BatterCumulative {
     QString number, name, average, atBats, runsBattedIn, hits, homeRuns;
+    BatterSeason season;
 };
 Graphic batterCumulativeGraphic(const QString& folder, const BatterCumulative& b);
 

@@ -14,10 +14,20 @@ Graphic refusedGraphic(const QString& text, const QString& title)
 
 QString countedCommand(const QString& page, int count, const QList<Field>& fields)
 {
-    QString out = QStringLiteral("[BYNAME][") + page + QStringLiteral("][") +
-                  QString::number(count) + u']' + cglink::kEffectSlot + cglink::kCrLf;
+    return QStringLiteral("[BYNAME][") + page + QStringLiteral("][") + QString::number(count) +
+           u']' + cglink::kEffectSlot + cglink::kCrLf + fieldLines(fields);
+}
+
+QString fieldText(const Field& field)
+{
+    return u'[' + field.name + QStringLiteral("][0][") + field.value + u']';
+}
+
+QString fieldLines(const QList<Field>& fields)
+{
+    QString out;
     for (const Field& f : fields)
-        out += u'[' + f.name + QStringLiteral("][0][") + f.value + u']' + cglink::kCrLf;
+        out += fieldText(f) + cglink::kCrLf;
     return out;
 }
 

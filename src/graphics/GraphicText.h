@@ -36,6 +36,10 @@ Graphic refusedGraphic(const QString& text, const QString& title);
 // page's own figure, not the number of fields that follow: a fielding line-up
 // without a designated hitter sends eleven fields under a header of ten.
 QString countedCommand(const QString& page, int count, const QList<cglink::Field>& fields);
+// "[name][0][value]", without a line end.
+QString fieldText(const cglink::Field& field);
+// Each field as its text followed by CR LF.
+QString fieldLines(const QList<cglink::Field>& fields);
 
 // The game state the scoreboard pages read, as the console shows it.
 struct Scoreboard {

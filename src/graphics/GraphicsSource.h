@@ -17,9 +17,12 @@ public:
     virtual PitcherToday pitcherToday() const = 0;
     // The pitcher's earned run average over the season and today (EraP).
     virtual QString cumulativeEra() const = 0;
+    // The batter panel's figures with the season row it loaded.
     virtual BatterCumulative batterCumulative() const = 0;
-    // The current pitcher's innings of the season before today, in thirds.
-    virtual double pitcherSeasonThirds() const = 0;
+    // The current pitcher's figures of the season before today.
+    virtual PitcherSeason pitcherSeason() const = 0;
+    // How innings pitched go on air (the setting InningsNotation).
+    virtual game::InningsNotation inningsNotation() const = 0;
     // The team at bat as the batter panel shows it.
     virtual QString battingTeam() const = 0;
     // Runs one click's queries in one database unit: the rows of each query

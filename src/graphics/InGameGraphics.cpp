@@ -60,17 +60,19 @@ Graphic batterTodayGraphic(const QString& folder, const BatterToday& b)
     return inGame(folder, QStringLiteral("打者今日成績"), 19, f);
 }
 
-Graphic pitcherTodayGraphic(const QString& folder, const PitcherToday& p)
+Graphic pitcherTodayGraphic(const QString& folder, const PitcherToday& p,
+                            game::InningsNotation innings)
 {
-    return inGame(folder, QStringLiteral("投手成績"), 8,
-                  {{QStringLiteral("DAY"), QStringLiteral("今日")},
-                   {QStringLiteral("NOP"), p.number},
-                   {QStringLiteral("NAMEP"), p.name},
-                   {QStringLiteral("ERAP"), p.era},
-                   {QStringLiteral("T1"), game::inningsText(game::leadingNumber(p.thirds))},
-                   {QStringLiteral("T2"), p.hits},
-                   {QStringLiteral("T3"), p.strikeouts},
-                   {QStringLiteral("T4"), p.walks}});
+    return inGame(
+        folder, QStringLiteral("投手成績"), 8,
+        {{QStringLiteral("DAY"), QStringLiteral("今日")},
+         {QStringLiteral("NOP"), p.number},
+         {QStringLiteral("NAMEP"), p.name},
+         {QStringLiteral("ERAP"), p.era},
+         {QStringLiteral("T1"), game::inningsText(game::leadingNumber(p.thirds), innings)},
+         {QStringLiteral("T2"), p.hits},
+         {QStringLiteral("T3"), p.strikeouts},
+         {QStringLiteral("T4"), p.walks}});
 }
 
 Graphic countGraphic(const QString& folder, const Scoreboard& b)
@@ -113,10 +115,9 @@ Graphic rheNextBattersGraphic(const QString& folder, const Scoreboard& b,
 
 QString quickCountCommand(const Scoreboard& b)
 {
-    return cglink::withEffect(
-        countedCommand(QStringLiteral("SBO"), 12, countFields(b))
-            .replace(QStringLiteral("[12]EFFECT"), QStringLiteral("[12][FO]")),
-        false, 0);
+    // Its own header, not a played command: whatever the fields hold is sent
+    // as it stands, an "EFFECT" typed into a box included.
+    return QStringLiteral("[BYNAME][SBO][12][FO]") + cglink::kCrLf + fieldLines(countFields(b));
 }
 
 } // namespace hp::graphics

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphicText.h"
+#include "Statistics.h"
 
 // The in-game graphics and the quick count. Every function takes the values
 // the console shows and the template folder the preview image is written to.
@@ -18,10 +19,11 @@ struct PitcherToday {
     QString number, name, era, thirds, hits, strikeouts, walks;
 };
 
-Graphic batterTodayGraphic(const QString& folder, const BatterToday& b);   // item 5
-Graphic pitcherTodayGraphic(const QString& folder, const PitcherToday& p); // item 6
-Graphic countGraphic(const QString& folder, const Scoreboard& b);          // item 7
-Graphic rheGraphic(const QString& folder, const Scoreboard& b);            // item 8
+Graphic batterTodayGraphic(const QString& folder, const BatterToday& b); // item 5
+Graphic pitcherTodayGraphic(const QString& folder, const PitcherToday& p,
+                            game::InningsNotation innings = game::InningsNotation::Decimal); // 6
+Graphic countGraphic(const QString& folder, const Scoreboard& b); // item 7
+Graphic rheGraphic(const QString& folder, const Scoreboard& b);   // item 8
 // Item 9 and item 12: rows of 下三棒 in batting order; fewer than three refuse.
 Graphic nextBattersGraphic(const QString& folder, const QList<NextBatter>& rows);
 Graphic nineInningsGraphic(const QString& folder, const Scoreboard& b);  // item 10

@@ -140,7 +140,7 @@ std::optional<Graphic> inGameGraphic(int index, GraphicsSource& source, const QS
     case 4:
         return batterTodayGraphic(folder, source.batterToday());
     case 5:
-        return pitcherTodayGraphic(folder, source.pitcherToday());
+        return pitcherTodayGraphic(folder, source.pitcherToday(), source.inningsNotation());
     case 6:
         return countGraphic(folder, source.scoreboard());
     case 7:
@@ -171,7 +171,8 @@ std::optional<Graphic> featureGraphic(int index, GraphicsSource& source, const Q
     case 8: {
         PitcherToday p = source.pitcherToday();
         p.era = source.cumulativeEra();
-        return pitcherCumulativeGraphic(folder, p, source.pitcherSeasonThirds());
+        return pitcherCumulativeGraphic(folder, p, source.pitcherSeason(),
+                                        source.inningsNotation());
     }
     case 9:
         return batterCumulativeGraphic(folder, source.batterCumulative());

@@ -1,5 +1,7 @@
 #include "ControlDriver.h"
 
+#include "Result.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -97,17 +99,28 @@ std::optional<int> keyCode(const QString& name)
     return std::nullopt;
 }
 
-Qt::KeyboardModifiers modifiersOf(const QJsonObject& request)
+// The modifiers of a request: none, or a list of "ctrl", "shift" and "alt" in
+// any case. Anything else is refused, so that a request is never carried out
+// as though it had no modifier (a strike taken back would be a strike added).
+Result<Qt::KeyboardModifiers> modifiersOf(const QJsonObject& request)
 {
+    using R = Result<Qt::KeyboardModifiers>;
+    static const QHash<QString, Qt::KeyboardModifier> known{
+        {QStringLiteral("ctrl"), Qt::ControlModifier},
+        {QStringLiteral("shift"), Qt::ShiftModifier},
+        {QStringLiteral("alt"), Qt::AltModifier}};
+    const QJsonValue given = request.value(QStringLiteral("mods"));
+    if (given.isUndefined() || given.isNull())
+        return Qt::KeyboardModifiers();
+    const QString expected = QStringLiteral("mods must be a list of \"ctrl\", \"shift\", \"alt\"");
+    if (!given.isArray())
+        return R::failure(expected);
     Qt::KeyboardModifiers mods;
-    for (const QJsonValue& v : request.value(QStringLiteral("mods")).toArray()) {
-        const QString m = v.toString();
-        if (m == QStringLiteral("ctrl"))
-            mods |= Qt::ControlModifier;
-        else if (m == QStringLiteral("shift"))
-            mods |= Qt::ShiftModifier;
-        else if (m == QStringLiteral("alt"))
-            mods |= Qt::AltModifier;
+    for (const QJsonValue& v : given.toArray()) {
+        const auto found = known.constFind(v.toString().toLower());
+        if (!v.isString() || found == known.constEnd())
+            return R::failure(expected);
+        mods |= *found;
     }
     return mods;
 }
@@ -360,7 +373,10 @@ QString ControlDriver::act(QWidget* window, QObject* control, const QString& act
     if (!w->isEnabled())
         return QStringLiteral("control is disabled");
 
-    const Qt::KeyboardModifiers mods = modifiersOf(request);
+    const auto modifiers = modifiersOf(request);
+    if (!modifiers)
+        return modifiers.error();
+    const Qt::KeyboardModifiers mods = *modifiers;
     if (action == QStringLiteral("click")) {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             b->click();

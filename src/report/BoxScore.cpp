@@ -1,10 +1,12 @@
 #include "BoxScore.h"
 
+#include "CsvFile.h"
 #include "Figures.h"
+#include "RegularFile.h"
 #include "Statistics.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QIODevice>
 
 namespace hp::report {
 
@@ -93,8 +95,9 @@ QString cell(const QString& text)
     return text.trimmed().isEmpty() || text == game::kBlank ? QString() : text;
 }
 
-QString csvField(const QString& text)
+QString csvField(const QString& cellText)
 {
+    const QString text = db::guardedCell(cellText);
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
         !text.contains(u'\r'))
         return text;
@@ -148,9 +151,27 @@ const QStringList kPitchingHeader{QStringLiteral("背號"),     QStringLiteral("
                                   QStringLiteral("四死球"),   QStringLiteral("失分"),
                                   QStringLiteral("自責分"),   QStringLiteral("防禦率")};
 
+// Markup escaped, and what XML cannot hold at all left out: control
+// characters other than tab and line ends, U+FFFE, U+FFFF and halves of
+// surrogate pairs that have lost their other half.
 QString escaped(const QString& text)
 {
-    return text.toHtmlEscaped();
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            kept += c;
+            kept += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF ||
+            (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r'))
+            continue;
+        kept += c;
+    }
+    return kept.toHtmlEscaped();
 }
 
 QString htmlTable(const QString& caption, const QStringList& header, const QList<QStringList>& rows,
@@ -203,8 +224,7 @@ int BoxScore::innings() const
 
 QString boxScoreInnings(double thirds)
 {
-    const qint64 outs = qMax<qint64>(0, qint64(thirds));
-    return QString::number(outs / 3) + u'.' + QString::number(outs % 3);
+    return game::inningsText(thirds, game::InningsNotation::Outs);
 }
 
 Result<BoxScore> readBoxScore(db::Database& d, const QDate& date)
@@ -303,9 +323,10 @@ Result<QStringList> writeBoxScore(const BoxScore& box, const QString& htmlFile,
                                   const QString& csvFolder)
 {
     QStringList written;
+    // Written beside and renamed over: a symbolic link in the file's place is
+    // replaced, never followed to whatever it points at.
     auto write = [&](const QString& path, const QByteArray& bytes) -> bool {
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        if (!app::replaceFile(path, [&](QIODevice& f) { return f.write(bytes) == bytes.size(); }))
             return false;
         written << path;
         return true;

@@ -26,6 +26,32 @@ private slots:
                  QStringLiteral("none"));
     }
 
+    void keysWrittenByHandInAnotherCase()
+    {
+        test::TestSettings s;
+        {
+            QFile f(s.store.fileName());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[BaseBall]\nkeys\\nextBatter=F10\nqmr\\Round=5\nQMR\\PrJ=/t/a.PRJ\n");
+        }
+        app::SettingsStore store(s.store.fileName());
+        QCOMPARE(store.read(app::kAppName, QStringLiteral("Keys"), QStringLiteral("nextBatter")),
+                 QStringLiteral("F10"));
+        QCOMPARE(store.get(QStringLiteral("Round")), QStringLiteral("5"));
+        QCOMPARE(store.get(QStringLiteral("PRJ")), QStringLiteral("/t/a.PRJ"));
+        // A change or a removal takes the hand-written spelling with it: the
+        // old value never comes back.
+        QVERIFY(store.set(QStringLiteral("PRJ"), QStringLiteral("/t/b.PRJ")));
+        QVERIFY(store.erase(QStringLiteral("Round")));
+        app::SettingsStore again(s.store.fileName());
+        QCOMPARE(again.get(QStringLiteral("prj")), QStringLiteral("/t/b.PRJ"));
+        QCOMPARE(again.get(QStringLiteral("Round"), QStringLiteral("1")), QStringLiteral("1"));
+        QFile f(s.store.fileName());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY2(!text.contains("Round") && !text.contains("PrJ"), text.constData());
+    }
+
     void absentKeysReadAsTheReadersDefault()
     {
         test::TestSettings s;

@@ -1,4 +1,5 @@
 // Fields whose values come from the game database, on both engines.
+#include "FieldQueries.h"
 #include "ServerState.h"
 #include "TestDatabase.h"
 
@@ -168,6 +169,87 @@ private slots:
             QVERIFY(h.exec(QStringLiteral("ROLLBACK")));
         else
             h.rollback();
+    }
+
+    // Whatever a page's query says, the game database is only read: a
+    // statement that would write is refused, its field stays empty, and the
+    // fields after it are read as usual.
+    void writingQueriesAreRefused_data() { TestDatabase::addEngineRows(); }
+    void writingQueriesAreRefused()
+    {
+        QFETCH(QString, engine);
+        TestDatabase database(engine);
+        QVERIFY2(database.ok(), qPrintable(database.error()));
+        fill(*database.open());
+        const bool sqlite = engine == QStringLiteral("sqlite");
+        QTemporaryDir dir;
+        const QString attached = dir.filePath(QStringLiteral("other.db"));
+        // Each statement, and whether it is refused: what only changes a
+        // setting may run, and changes nothing after it.
+        QList<std::pair<QString, bool>> writes{
+            {QStringLiteral("UPDATE SBO表 SET Item1 = 'x'"), true},
+            {QStringLiteral("DROP TABLE 打擊整隊表年度"), true},
+            {QStringLiteral("DELETE FROM SBO表 RETURNING Item1"), true},
+            // More than one statement in the text.
+            {QStringLiteral("SELECT 1; DELETE FROM SBO表"), true},
+            {QStringLiteral("SELECT 1; COMMIT; SET default_transaction_read_only = off; COMMIT; "
+                            "DELETE FROM SBO表"),
+             true},
+        };
+        if (sqlite) {
+            writes.append({{QStringLiteral("ATTACH DATABASE '%1' AS other").arg(attached), true},
+                           {QStringLiteral("CREATE TABLE other.t (a)"), true},
+                           {QStringLiteral("PRAGMA query_only = 0"), false},
+                           {QStringLiteral("DELETE FROM SBO表"), true}});
+        } else {
+            writes.append(
+                {{QStringLiteral("WITH w AS (DELETE FROM SBO表 RETURNING Item1) "
+                                 "SELECT Item1 FROM w"),
+                  true},
+                 {QStringLiteral("SELECT set_config('default_transaction_read_only', 'off', "
+                                 "false)"),
+                  false},
+                 {QStringLiteral("DELETE FROM SBO表"), true},
+                 {QStringLiteral("SELECT set_config('transaction_read_only', 'off', true)"), false},
+                 {QStringLiteral("DELETE FROM SBO表"), true}});
+        }
+        QString text = QStringLiteral("page W\n");
+        for (qsizetype i = 0; i < writes.size(); ++i)
+            text += QStringLiteral("field F%1 0 0 10 10 10 #ffffffff\nquery F%1 %2\n")
+                        .arg(i)
+                        .arg(quoted(writes[i].first));
+        text += QStringLiteral("field TEAM1 0 0 10 10 10 #ffffffff\n"
+                               "query TEAM1 \"SELECT Item1 FROM SBO表\"\n");
+        const QString path = dir.filePath(QStringLiteral("w.PRJ"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text.toUtf8());
+        }
+        ServerState state;
+        state.setDatabase(database.connectionString());
+        QCOMPARE(state.execute(17, path).result, 1);
+        for (int round = 0; round < 2; ++round) { // the same session again
+            const auto shown = state.execute(24, QStringLiteral("[BYNAME][W][%1][A][BMP]\r\n")
+                                                     .arg(dir.filePath(QStringLiteral("W.BMP"))));
+            QCOMPARE(shown.result, 1);
+            for (qsizetype i = 0; i < writes.size(); ++i)
+                if (writes[i].second)
+                    QVERIFY2(
+                        shown.notes.filter(QStringLiteral("field F%1 left empty").arg(i)).size() ==
+                            1,
+                        qPrintable(writes[i].first + u'\n' + shown.notes.join(u'\n')));
+            const Values v = state.values(QStringLiteral("W"));
+            QCOMPARE(v.value(QStringLiteral("TEAM1")), QStringLiteral("北岸海鷗"));
+        }
+        hp::db::Database::closePool();
+        auto db = database.open();
+        const auto teams = db->query(QStringLiteral("SELECT Item1, Item2 FROM SBO表"));
+        QVERIFY2(teams, qPrintable(teams.error()));
+        QCOMPARE(teams->size(), 1);
+        QCOMPARE(teams->first().at(0), QStringLiteral("北岸海鷗"));
+        QVERIFY(db->query(QStringLiteral("SELECT count(*) FROM 打擊整隊表年度")));
+        QVERIFY(!QFile::exists(attached));
     }
 
     // The demo projects' score bug, match-up and line-up pages read what GO

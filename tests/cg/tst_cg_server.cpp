@@ -163,6 +163,62 @@ private slots:
         QVERIFY(changed.count() >= 5);
     }
 
+    // The console opens its project again after every reconnect: the same
+    // file, unchanged, keeps what is on air; a file changed on disk, its
+    // images included, is read anew and clears the program.
+    void reopeningTheOpenProject()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("p.PRJ"));
+        const QString image = dir.filePath(QStringLiteral("bg.png"));
+        const auto write = [](const QString& file, const QByteArray& bytes) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        };
+        const auto picture = [&](Qt::GlobalColor colour) {
+            QImage i(8, 8, QImage::Format_RGB32);
+            i.fill(colour);
+            QVERIFY(i.save(image, "PNG"));
+        };
+        const QByteArray text = "page BUG 100 50\nfield S 0 0 50 50 20 #ffffffff\n"
+                                "page CARD 100 50\nbackground image:bg.png\n";
+        write(path, text);
+        picture(Qt::red);
+        ServerState state;
+        QCOMPARE(state.execute(17, path).result, 1);
+        QCOMPARE(state
+                     .execute(20, fieldCommand(QStringLiteral("BUG"),
+                                               {{QStringLiteral("S"), QStringLiteral("2")}},
+                                               QStringLiteral("[FO][2]")))
+                     .result,
+                 1);
+        QCOMPARE(state.execute(4, QStringLiteral("[BYNAME][CARD][E]")).result, 1);
+        QCOMPARE(state.layers().size(), 2);
+
+        QSignalSpy changed(&state, &ServerState::programChanged);
+        const auto again = state.execute(17, dir.path() + QStringLiteral("/./p.PRJ"));
+        QCOMPARE(again.result, 1);
+        QCOMPARE(state.layers().size(), 2);
+        QCOMPARE(state.layers().value(2).values.value(QStringLiteral("S")), QStringLiteral("2"));
+        QCOMPARE(state.values(QStringLiteral("BUG")).value(QStringLiteral("S")),
+                 QStringLiteral("2"));
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(again.notes.filter(QStringLiteral("unchanged")).size(), 1);
+
+        picture(Qt::blue); // same size, other bytes
+        QCOMPARE(state.execute(17, path).result, 1);
+        QVERIFY(state.layers().isEmpty());
+        QCOMPARE(state.project()->page(QStringLiteral("CARD"))->picture.pixelColor(0, 0),
+                 QColor(Qt::blue));
+        QVERIFY(state.values(QStringLiteral("BUG")).isEmpty());
+
+        QCOMPARE(state.execute(4, QStringLiteral("[BYNAME][CARD][E]")).result, 1);
+        write(path, text + "# a comment\n");
+        QCOMPARE(state.execute(17, path).result, 1);
+        QVERIFY(state.layers().isEmpty());
+    }
+
     void previewIsABitmapOfThePage()
     {
         ServerState state;

@@ -2,6 +2,7 @@
 #include "ConsoleFixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QXmlStreamReader>
 
@@ -147,7 +148,16 @@ private slots:
             return;
         const QString bin = qEnvironmentVariable("HOMEPLATE_BINARY");
         QVERIFY2(QFile::exists(bin), "HOMEPLATE_BINARY is not set");
+        // The page's name is a symbolic link: the link is replaced, what it
+        // pointed at is left alone.
         const QString html = f.h.settings.dir.filePath(QStringLiteral("box.html"));
+        const QString target = f.h.settings.dir.filePath(QStringLiteral("keep.txt"));
+        {
+            QFile keep(target);
+            QVERIFY(keep.open(QIODevice::WriteOnly));
+            keep.write("not a box score");
+        }
+        QVERIFY(QFile::link(target, html));
         const QString csv = f.h.settings.dir.filePath(QStringLiteral("csv"));
         QProcess p;
         p.start(bin, {QStringLiteral("--report"), f.tdb.connectionString(),
@@ -159,11 +169,36 @@ private slots:
         QFile page(html);
         QVERIFY(page.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(page.readAll()), report::boxScoreXhtml(*box));
+        QVERIFY(!QFileInfo(html).isSymLink());
+        QFile kept(target);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("not a box score"));
         QVERIFY(QFile::exists(QDir(csv).filePath(QStringLiteral("後攻投手.csv"))));
 
         p.start(bin, {QStringLiteral("--html"), html});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 2);
+    }
+
+    void whatXmlAndSpreadsheetsCannotTake()
+    {
+        report::BoxScore box;
+        box.date = QDate(2026, 12, 8);
+        const QChar lone(char16_t(0xD800));
+        box.first.name = QStringLiteral("藍\x01鯨") + QChar(u'\0') + QStringLiteral("\uFFFF");
+        box.second.name = QStringLiteral("白鷺") + lone + QStringLiteral("\t隊😀");
+        report::BattingLine b;
+        b.slot = QStringLiteral("1");
+        b.name = QStringLiteral("=cmd|' /C calc'!A0");
+        b.number = QStringLiteral("-3");
+        box.first.batting << b;
+        const QString page = report::boxScoreXhtml(box);
+        QCOMPARE(xmlError(page), QString());
+        QVERIFY(page.contains(QStringLiteral("藍鯨")));
+        QVERIFY(page.contains(QStringLiteral("白鷺\t隊😀")));
+        const QString batting = QString::fromUtf8(report::boxScoreCsv(box)[1].second.mid(3));
+        QVERIFY2(batting.contains(QStringLiteral(",1,-3,'=cmd|' /C calc'!A0,")),
+                 qPrintable(batting));
     }
 
     void inningsInBoxScoreNotation()

@@ -156,20 +156,25 @@ private slots:
         QCOMPARE(out.size(), 2);
         QCOMPARE(out[0], (Sent{9, lines(batting)}));
 
-        // The fielders of the first team: the designated hitter left out, the
-        // position codes trimmed, the pitcher last.
-        QVERIFY(f.select(QStringLiteral("List3"), 2));
-        QStringList fielding{QStringLiteral("[BYNAME][守備][10]EFFECT"),
-                             QStringLiteral("[TEAM][0][") + team1 + u']'};
-        for (int i = 1; i <= 8; ++i)
-            fielding << u'[' + positions[i - 1] + QStringLiteral("][0][") +
-                            name(QStringLiteral("SF今日成績"), i) + u']';
-        fielding << QStringLiteral("[P][0][") + pitcher1 + u']';
-        out = f.sent();
-        QCOMPARE(out.size(), 2);
-        QCOMPARE(out[0], (Sent{9, lines(fielding)}));
-        QCOMPARE(out[1],
-                 (Sent{24, f.preview(QStringLiteral("守備"), QStringLiteral("TempImageB.BMP"))}));
+        // The fielders: the designated hitter left out, the position codes
+        // trimmed, the pitcher last; the team field runs into the first
+        // fielder's line. Item 3 shows the first team, item 1 the second.
+        for (const auto& [item, team] :
+             {std::pair{2, &f.selection.first}, std::pair{0, &f.selection.second}}) {
+            QVERIFY(f.select(QStringLiteral("List3"), item));
+            QString fielding =
+                QStringLiteral("[BYNAME][守備][10]EFFECT\r\n[TEAM][0][") + team->team + u']';
+            for (int i = 0; i < 8; ++i)
+                fielding += u'[' + team->positions[i] + QStringLiteral("][0][") +
+                            test::ConsoleFixture::nameOf(team->order[i]) + QStringLiteral("]\r\n");
+            fielding += QStringLiteral("[P][0][") + test::ConsoleFixture::nameOf(team->pitcher) +
+                        QStringLiteral("]\r\n");
+            out = f.sent();
+            QCOMPARE(out.size(), 2);
+            QCOMPARE(out[0], (Sent{9, fielding}));
+            QCOMPARE(out[1], (Sent{24, f.preview(QStringLiteral("守備"),
+                                                 QStringLiteral("TempImageB.BMP"))}));
+        }
     }
 
     void featurePagesAndTheirRefusals()
@@ -212,29 +217,119 @@ private slots:
         QCOMPARE(f.sent(), (QList<Sent>{}));
     }
 
+    void cumulativePagesAddTodayToTheSeason_data() { test::TestDatabase::addEngineRows(); }
+    void cumulativePagesAddTodayToTheSeason()
+    {
+        QFETCH(QString, engine);
+        Graphics f(engine);
+        QVERIFY(f.tdb.ok());
+        f.h.settings.store.set(QStringLiteral("InningsNotation"), QStringLiteral("outs"));
+        const db::Row pitcher =
+            f.row(QStringLiteral("SELECT * FROM 投手整隊表年度 WHERE 背號=? AND 隊名=?"),
+                  {f.text(QStringLiteral("NoP_Lab")), f.text(QStringLiteral("Pitcher_Lab"))});
+        const db::Row batter =
+            f.row(QStringLiteral("SELECT * FROM 打擊整隊表年度 WHERE 背號=? AND 隊名=?"),
+                  {f.text(QStringLiteral("NoS_Lab")), f.text(QStringLiteral("ATTACK_Lab"))});
+        QVERIFY(!pitcher.value(QStringLiteral("姓名")).isEmpty());
+        QVERIFY(!batter.value(QStringLiteral("姓名")).isEmpty());
+        // Today's counters as the operator keeps them.
+        for (const auto& [box, today] : {std::pair{"RoundS_txt", "7"},
+                                         {"SaveP_txt", "2"},
+                                         {"OutP_txt", "3"},
+                                         {"FourP_txt", "1"},
+                                         {"StrikeS_txt", "2"},
+                                         {"SaveS_txt", "1"},
+                                         {"HomeS_txt", "1"},
+                                         {"PointS_txt", "2"}})
+            QVERIFY(f.type(QString::fromLatin1(box), QString::fromLatin1(today)));
+        auto plus = [](const db::Row& season, const char* column, int today) {
+            return QString::number(season.value(QString::fromUtf8(column)).toInt() + today);
+        };
+        // 局數 of the season in thirds: whole innings and the odd outs.
+        const QString innings = pitcher.value(QStringLiteral("局數"));
+        const int point = int(innings.indexOf(u'.'));
+        const QChar odd = point < 0 ? u'0' : innings.at(point + 1);
+        const int thirds = innings.left(point < 0 ? innings.size() : point).toInt() * 3 +
+                           (odd == u'1' || odd == u'3'   ? 1
+                            : odd == u'2' || odd == u'6' ? 2
+                                                         : 0) +
+                           7;
+        // The page: its header, the three captions as the panel shows them,
+        // and the four figures.
+        auto page = [&](const QString& header,
+                        const QList<std::pair<const char*, const char*>>& shown,
+                        const QStringList& figures) {
+            QStringList out{QStringLiteral("[BYNAME][") + header + QStringLiteral("][8]EFFECT"),
+                            QStringLiteral("[DAY][0][累計]")};
+            for (const auto& [field, control] : shown)
+                out << u'[' + QString::fromLatin1(field) + QStringLiteral("][0][") +
+                           f.text(QString::fromLatin1(control)) + u']';
+            for (int i = 0; i < 4; ++i)
+                out << QStringLiteral("[T%1][0][%2]").arg(i + 1).arg(figures[i]);
+            return lines(out);
+        };
+        f.sent();
+        QVERIFY(f.select(QStringLiteral("List4"), 8));
+        QCOMPARE(f.sent().value(0).text,
+                 page(QStringLiteral("投手成績累計"),
+                      {{"NOP", "NoP_Lab"}, {"NAMEP", "NameP_Lab"}, {"ERAP", "EraP"}},
+                      {QStringLiteral("%1.%2").arg(thirds / 3).arg(thirds % 3),
+                       plus(pitcher, "被安打", 2), plus(pitcher, "奪三振", 3),
+                       plus(pitcher, "四死球", 1)}));
+        QVERIFY(f.select(QStringLiteral("List4"), 9));
+        QCOMPARE(f.sent().value(0).text,
+                 page(QStringLiteral("打者成績累計"),
+                      {{"NOS", "NoS_Lab"}, {"NAMES", "NameS_Lab"}, {"AVG", "AvgS_Lab"}},
+                      {plus(batter, "打數", 2), plus(batter, "打點", 2), plus(batter, "安打", 1),
+                       plus(batter, "全壘打", 1)}));
+        // Today's page of the pitcher follows the same notation; decimal is
+        // the default.
+        QVERIFY(f.select(QStringLiteral("List3"), 5));
+        QVERIFY(f.sent().value(0).text.contains(QStringLiteral("[T1][0][2.1]\r\n")));
+        f.h.settings.store.erase(QStringLiteral("InningsNotation"));
+        QVERIFY(f.select(QStringLiteral("List3"), 4));
+        QVERIFY(f.select(QStringLiteral("List3"), 5));
+        QVERIFY(f.sent().value(2).text.contains(QStringLiteral("[T1][0][2.333]\r\n")));
+    }
+
     void nextBattersAndTheListToolTip_data() { test::TestDatabase::addEngineRows(); }
     void nextBattersAndTheListToolTip()
     {
         QFETCH(QString, engine);
         Graphics f(engine);
         QVERIFY(f.tdb.ok());
-        auto d = f.tdb.open();
-        const db::Rows rows = d->query(QStringLiteral("SELECT * FROM 下三棒 ORDER BY Seq")).value();
-        QCOMPARE(rows.size(), 3);
-        QString tip = rows[0].value(QStringLiteral("隊名")) + QStringLiteral("\r\n");
-        for (const db::Row& r : rows)
-            tip += r.value(QStringLiteral("棒次")) + r.value(QStringLiteral("姓名")) +
-                   QStringLiteral("/\r\n");
+        // At the top of the first the second team's slots 1 to 3 are due up
+        // next. The first of them is moved to the end of the table, as an
+        // update leaves it in PostgreSQL; the rows still go in batting order.
+        f.exec(QStringLiteral("UPDATE 下三棒 SET 打數=? WHERE 棒次=?"),
+               {QStringLiteral("0"), QStringLiteral("1")});
+        const setup::TeamSelection& next = f.selection.second;
+        QString rows;
+        QString tip = next.team + QStringLiteral("\r\n");
+        for (int n = 1; n <= 3; ++n) {
+            const QString t = u'T' + QString::number(n);
+            const QString name = test::ConsoleFixture::nameOf(next.order[n - 1]);
+            rows += lines({u'[' + t + QStringLiteral("1][0][") + QString::number(n) + u']',
+                           u'[' + t + QStringLiteral("2][0][") + name + u']',
+                           u'[' + t + QStringLiteral("3][0][0-0]")});
+            tip += QString::number(n) + name + QStringLiteral("/\r\n");
+        }
         f.sent();
         QVERIFY(f.select(QStringLiteral("List3"), 8));
         QCOMPARE(f.get(QStringLiteral("List3"))[QStringLiteral("tooltip")].toString(), QString());
-        const QString nine = f.sent().value(0).text;
-        QVERIFY(nine.contains(QStringLiteral("[T11][0][") + rows[0].value(QStringLiteral("棒次")) +
-                              QStringLiteral("]\r\n[T12][0][") +
-                              rows[0].value(QStringLiteral("姓名")) +
-                              QStringLiteral("]\r\n[T13][0][0-0]\r\n")));
+        QCOMPARE(f.sent().value(0),
+                 (Sent{9, QStringLiteral("[BYNAME][下三棒][9]EFFECT\r\n") + rows}));
         QVERIFY(f.select(QStringLiteral("List3"), 11));
         QCOMPARE(f.get(QStringLiteral("List3"))[QStringLiteral("tooltip")].toString(), tip);
+        const QString rhe = lines(
+            {QStringLiteral("[BYNAME][RHE+下三棒][19]EFFECT"), QStringLiteral("[ROUND][0][1]"),
+             QStringLiteral("[TEAM1][0][") + f.selection.first.team + u']',
+             QStringLiteral("[TEAM2][0][") + next.team + u']', QStringLiteral("[R1][0][0]"),
+             QStringLiteral("[H1][0][0]"), QStringLiteral("[E1][0][0]"),
+             QStringLiteral("[R2][0][0]"), QStringLiteral("[H2][0][0]"),
+             QStringLiteral("[E2][0][0]"), QStringLiteral("[HALF][0][▲]")});
+        QCOMPARE(f.sent().value(0), (Sent{9, rhe + rows}));
+        auto d = f.tdb.open();
 
         // The table gone: a message, nothing sent, the panel disarmed.
         d->exec(QStringLiteral("DROP TABLE 下三棒"));

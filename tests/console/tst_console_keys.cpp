@@ -79,6 +79,49 @@ private slots:
         QVERIFY(f.h.messages().isEmpty());
     }
 
+    void keyNamesAndModifiersWhateverTheirCase()
+    {
+        Keys f(QStringLiteral("sqlite"), false);
+        QVERIFY(f.tdb.ok());
+        {
+            // As an operator types it into the file, spelt as the README spells it.
+            QSettings file(f.h.settings.store.fileName(), QSettings::IniFormat);
+            file.setValue(QStringLiteral("BaseBall/keys/nextBatter"), QStringLiteral("F10"));
+            file.sync();
+        }
+        f.open();
+        QVERIFY(f.h.messages().isEmpty());
+        QVERIFY(f.hit(QStringLiteral("F10")));
+        QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("2"));
+        QVERIFY(f.hit(QStringLiteral("F8"))); // no longer the next batter's key
+        QCOMPARE(f.text(QStringLiteral("SS_Lab")), QStringLiteral("2"));
+
+        // Modifiers by name in any case; anything else is refused with
+        // nothing done, never taken as no modifier.
+        QVERIFY(f.hit(QStringLiteral("F5")));
+        QVERIFY(f.hit(QStringLiteral("F5"), {QStringLiteral("Shift")}));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(1)")), QStringLiteral("0"));
+        QVERIFY(f.press(QStringLiteral("SBO_Lab(2)")));
+        for (const QJsonValue& mods :
+             {QJsonValue(QStringLiteral("shift")), QJsonValue(QJsonArray{QStringLiteral("meta")}),
+              QJsonValue(QJsonArray{1}), QJsonValue(QJsonObject{})}) {
+            const QJsonObject key = f.act(
+                test::C, QStringLiteral("key"),
+                {{QStringLiteral("key"), QStringLiteral("F5")}, {QStringLiteral("mods"), mods}});
+            QVERIFY(!f.h.ok(key));
+            QVERIFY2(key[QStringLiteral("error")].toString().startsWith(
+                         QStringLiteral("mods must be a list")),
+                     qPrintable(key[QStringLiteral("error")].toString()));
+            QVERIFY(!f.h.ok(f.act(QStringLiteral("SBO_Lab(2)"), QStringLiteral("press"),
+                                  {{QStringLiteral("mods"), mods}})));
+        }
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(1)")), QStringLiteral("0"));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(2)")), QStringLiteral("1"));
+        QVERIFY(f.h.ok(f.act(QStringLiteral("SBO_Lab(2)"), QStringLiteral("press"),
+                             {{QStringLiteral("mods"), QJsonArray{QStringLiteral("CTRL")}}})));
+        QCOMPARE(f.text(QStringLiteral("SBO_Lab(2)")), QStringLiteral("0"));
+    }
+
     void theMapComesFromTheSettings()
     {
         Keys f(QStringLiteral("sqlite"), false);
@@ -92,6 +135,7 @@ private slots:
         key(QStringLiteral("inGame7"), QStringLiteral("A"));
         key(QStringLiteral("outcome.一壘"), QStringLiteral("Alt+K"));
         key(QStringLiteral("out"), QStringLiteral("F3")); // takes SBO TAKE's default key
+        key(QStringLiteral("nextBater"), QStringLiteral("F11"));
         f.open();
         const QStringList said = f.h.messages();
         QCOMPARE(said.size(), 1);
@@ -99,6 +143,7 @@ private slots:
         QVERIFY(said[0].contains(QStringLiteral("strike=Nonsense+Q")));
         QVERIFY(said[0].contains(QStringLiteral("ball=F2")));
         QVERIFY(said[0].contains(QStringLiteral("quickCount=F3")));
+        QVERIFY(said[0].contains(QStringLiteral("nextbater: 沒有這個動作")));
         // Bad entries keep their defaults; F2 keeps clearing.
         QVERIFY(f.hit(QStringLiteral("F5")));
         QCOMPARE(f.text(QStringLiteral("SBO_Lab(1)")), QStringLiteral("1"));

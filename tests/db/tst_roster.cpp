@@ -5,10 +5,12 @@
 #include "TestDatabase.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using hp::db::Database;
 using hp::test::TestDatabase;
@@ -114,10 +116,26 @@ private slots:
             {"count", QStringLiteral("打擊整隊表年度.csv"), header + "藍鯨,1,甲,3.5\n",
              QStringLiteral("打擊整隊表年度.csv line 2, column 4 (打數): \"3.5\" is not a count "
                             "(a whole number)")},
+            // A line break is a control character too; the lines after it are
+            // still counted right.
             {"line after a quoted line break", QStringLiteral("打擊整隊表年度.csv"),
              header + "藍鯨,1,\"甲\n乙\",3\r\n藍鯨,2,丙,x\r\n",
-             QStringLiteral("打擊整隊表年度.csv line 4, column 4 (打數): \"x\" is not a count "
+             QStringLiteral("打擊整隊表年度.csv line 2, column 3 (姓名): holds the control "
+                            "character U+000A (no cell takes one but a tab: names go into the "
+                            "CG's texts and the box score)\n"
+                            "打擊整隊表年度.csv line 4, column 4 (打數): \"x\" is not a count "
                             "(a whole number)")},
+            {"bell in a name", QStringLiteral("打擊整隊表年度.csv"), header + "藍鯨,1,甲\a乙,3\n",
+             QStringLiteral("打擊整隊表年度.csv line 2, column 3 (姓名): holds the control "
+                            "character U+0007")},
+            {"NUL in a team", QStringLiteral("打擊整隊表年度.csv"),
+             header + QByteArray("藍鯨\0,1,甲,3\n", 16),
+             QStringLiteral("打擊整隊表年度.csv line 2, column 1 (隊名): holds the control "
+                            "character U+0000")},
+            {"escape in a code page 950 file", QStringLiteral("打擊整隊表年度.csv"),
+             hp::cglink::toCp950(QStringLiteral("隊名,背號,姓名\n藍鯨,1,甲\x1B[2J\n")).bytes,
+             QStringLiteral("打擊整隊表年度.csv line 2, column 3 (姓名): holds the control "
+                            "character U+001B")},
             {"innings", QStringLiteral("投手整隊表年度.csv"),
              "姓名,局數,隊名,背號\n甲,10.2,藍鯨,51\n乙,45.4,藍鯨,52\n",
              QStringLiteral("投手整隊表年度.csv line 3, column 2 (局數): \"45.4\" is not whole "
@@ -152,6 +170,95 @@ private slots:
             QVERIFY2(plan.error().startsWith(c.refusal), qPrintable(plan.error()));
         }
         QCOMPARE(rows(*db, QStringLiteral("SELECT 姓名 FROM 投手基本資料")), QStringList());
+    }
+
+    void onlyRegularFilesOfBoundedSizeAreRead()
+    {
+        TestDatabase tdb(QStringLiteral("sqlite"));
+        QVERIFY2(tdb.ok(), qPrintable(tdb.error()));
+        auto db = tdb.open();
+        QTemporaryDir dir;
+        // A link to a device that never ends, a FIFO no one writes to, a
+        // folder, and a file past the bound: each refused at once, unread.
+        const QString zero = dir.filePath(QStringLiteral("打擊整隊表年度.csv"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+        const QString fifo = dir.filePath(QStringLiteral("投手整隊表年度.csv"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString folder = dir.filePath(QStringLiteral("打者基本資料.csv"));
+        QVERIFY(QDir().mkdir(folder));
+        QByteArray big("隊名,背號,姓名\n");
+        big += QByteArray(hp::db::kMaxRosterFileBytes, 'x');
+        const QString large = write(dir, QStringLiteral("投手基本資料.csv"), big);
+        QElapsedTimer clock;
+        clock.start();
+        const auto plan = hp::db::planRosterImport(*db, {zero, fifo, folder, large});
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(!plan);
+        const QStringList refusals = plan.error().split(u'\n');
+        QCOMPARE(refusals.size(), 4);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(refusals[i].endsWith(QStringLiteral("is not a regular file")),
+                     qPrintable(refusals[i]));
+        QVERIFY2(refusals[3].endsWith(QStringLiteral("is larger than 16777216 bytes")),
+                 qPrintable(refusals[3]));
+        // A link to a good file is read, and a tab in a name is taken as it is.
+        QVERIFY(QFile::remove(zero));
+        QVERIFY(QFile::link(
+            write(dir, QStringLiteral("real.txt"), "隊名,背號,姓名\n藍鯨,1,甲\t乙\n"), zero));
+        const auto linked = hp::db::planRosterImport(*db, {zero});
+        QVERIFY2(linked, qPrintable(linked.error()));
+        QCOMPARE(linked->changes.value(0).name, QStringLiteral("甲\t乙"));
+    }
+
+    void formulaCellsComeBackExact_data() { TestDatabase::addEngineRows(); }
+    void formulaCellsComeBackExact()
+    {
+        QFETCH(QString, engine);
+        TestDatabase first(engine);
+        TestDatabase second(engine);
+        QVERIFY2(first.ok() && second.ok(), qPrintable(first.error() + second.error()));
+        // Each name, and the cell it is exported as.
+        const QList<std::pair<QString, QString>> names{
+            {QStringLiteral("=cmd|' /C calc'!A0"), QStringLiteral("'=cmd|' /C calc'!A0")},
+            {QStringLiteral("+1+1"), QStringLiteral("'+1+1")},
+            {QStringLiteral("-2+3"), QStringLiteral("'-2+3")},
+            {QStringLiteral("@SUM(A1:A9)"), QStringLiteral("'@SUM(A1:A9)")},
+            {QStringLiteral("'=x"), QStringLiteral("''=x")},
+            {QStringLiteral("''+y"), QStringLiteral("'''+y")},
+            {QStringLiteral("'plain"), QStringLiteral("'plain")},
+            {QStringLiteral("-3"), QStringLiteral("-3")},
+            {QStringLiteral("a=b"), QStringLiteral("a=b")}};
+        auto a = first.open();
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY(a->exec(QStringLiteral("INSERT INTO 投手基本資料 (隊名,背號,姓名,身高) "
+                                           "VALUES (?,?,?,?)"),
+                            {QStringLiteral("藍鯨"), QString::number(i + 1), names[i].first,
+                             i == 0 ? QStringLiteral("=1+1") : QStringLiteral("180")}));
+        QTemporaryDir out;
+        const auto written = hp::db::exportRoster(*a, out.path());
+        QVERIFY2(written, qPrintable(written.error()));
+        const QString file = QDir(out.path()).filePath(QStringLiteral("投手基本資料.csv"));
+        const QString text = QString::fromUtf8(read(file));
+        for (const auto& [name, cell] : names)
+            QVERIFY2(text.contains(u'"' + cell + u'"'), qPrintable(cell + u'\n' + text));
+        QVERIFY(text.contains(QStringLiteral("\"'=1+1\"")));
+
+        auto b = second.open();
+        const auto plan = hp::db::planRosterImport(*b, {file});
+        QVERIFY2(plan, qPrintable(plan.error()));
+        QVERIFY(hp::db::applyRosterPlan(*b, *plan));
+        const QString all = QStringLiteral("SELECT 隊名,背號,姓名,身高 FROM 投手基本資料");
+        QStringList ra = rows(*a, all), rb = rows(*b, all);
+        ra.sort();
+        rb.sort();
+        QCOMPARE(rb, ra);
+        QVERIFY(ra.contains(QStringLiteral("藍鯨|1|=cmd|' /C calc'!A0|=1+1")));
+        // A file typed by hand: the apostrophe before a sign comes off, any
+        // other stays.
+        QCOMPARE(hp::db::unguardedCell(QStringLiteral("'@x")), QStringLiteral("@x"));
+        QCOMPARE(hp::db::unguardedCell(QStringLiteral("'x")), QStringLiteral("'x"));
+        QCOMPARE(hp::db::guardedCell(QStringLiteral("+1.5")), QStringLiteral("+1.5"));
+        QCOMPARE(hp::db::guardedCell(QStringLiteral("-")), QStringLiteral("'-"));
     }
 
     void existingPlayersAreUpdated_data() { TestDatabase::addEngineRows(); }

@@ -231,6 +231,18 @@ private slots:
         QCOMPARE(inningsText(3), QStringLiteral("1.000"));
         QCOMPARE(inningsText(leadingNumber(u"abc")), QStringLiteral(".000"));
         QCOMPARE(inningsText(136 + 9), QStringLiteral("48.333"));
+        // In outs: whole innings and the outs of the one begun.
+        const auto outs = InningsNotation::Outs;
+        QCOMPARE(inningsText(17, outs), QStringLiteral("5.2"));
+        QCOMPARE(inningsText(0, outs), QStringLiteral("0.0"));
+        QCOMPARE(inningsText(3, outs), QStringLiteral("1.0"));
+        QCOMPARE(inningsText(145, outs), QStringLiteral("48.1"));
+        QCOMPARE(inningsText(-4, outs), QStringLiteral("0.0"));
+        QCOMPARE(inningsNotation(u"outs"), outs);
+        QCOMPARE(inningsNotation(u" OUTS "), outs);
+        QCOMPARE(inningsNotation(u"decimal"), InningsNotation::Decimal);
+        QCOMPARE(inningsNotation(u""), InningsNotation::Decimal);
+        QCOMPARE(inningsNotation(u"thirds"), InningsNotation::Decimal);
         QCOMPARE(inningsToolTipText(7), QStringLiteral("2.33"));
         QCOMPARE(inningsToolTipText(8), QStringLiteral("2.67"));
         QCOMPARE(inningsToolTipText(0), QStringLiteral("0.00"));

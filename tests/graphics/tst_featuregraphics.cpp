@@ -13,15 +13,19 @@ private slots:
                          {{QStringLiteral("甲"), QStringLiteral(" SS ")},
                           {QStringLiteral("乙"), QStringLiteral("C")}},
                          QStringLiteral("丙")};
+        // The team field runs into the first fielder's line.
         const Graphic g = fieldingGraphic(QStringLiteral("F/"), l);
-        QCOMPARE(g.command, QStringLiteral("[BYNAME][守備][10]EFFECT\r\n[TEAM][0][乙隊]\r\n"
+        QCOMPARE(g.command, QStringLiteral("[BYNAME][守備][10]EFFECT\r\n[TEAM][0][乙隊]"
                                            "[SS][0][甲]\r\n[C][0][乙]\r\n[P][0][丙]\r\n"));
         QCOMPARE(g.preview, QStringLiteral("[BYNAME][守備][F/TempImageB.BMP][A][BMP]\r\n"));
-        for (int i = 0; i < 7; ++i) // no DH: nine fielders, eleven lines, header still 10
-            l.fielders.append({QStringLiteral("x"), QStringLiteral("1B")});
-        const QString c = fieldingGraphic(QString(), l).command;
-        QVERIFY(c.startsWith(QStringLiteral("[BYNAME][守備][10]EFFECT\r\n")));
-        QCOMPARE(c.count(QStringLiteral("\r\n")), 12);
+        // No DH: nine fielders, all sent under the header's 10; a tenth row is not.
+        for (int i = 0; i < 8; ++i)
+            l.fielders.append({QString::number(i), QStringLiteral("1B")});
+        QCOMPARE(fieldingGraphic(QString(), l).command,
+                 QStringLiteral("[BYNAME][守備][10]EFFECT\r\n[TEAM][0][乙隊][SS][0][甲]\r\n"
+                                "[C][0][乙]\r\n[1B][0][0]\r\n[1B][0][1]\r\n[1B][0][2]\r\n"
+                                "[1B][0][3]\r\n[1B][0][4]\r\n[1B][0][5]\r\n[1B][0][6]\r\n"
+                                "[P][0][丙]\r\n"));
         l.pitcher.reset();
         QCOMPARE(fieldingGraphic(QString(), l).refusal, QStringLiteral("無此投手資料"));
 
@@ -63,24 +67,38 @@ private slots:
         QCOMPARE(profileGraphic(QString(), true, std::nullopt).refusal,
                  QStringLiteral("無此投手資料"));
 
+        // The cumulative pages: every figure is the season's plus today's.
         PitcherToday t{QStringLiteral("18"), QStringLiteral("林"), QStringLiteral("3.00"),
                        QStringLiteral("2"),  QStringLiteral("4"),  QStringLiteral("6"),
                        QStringLiteral("1")};
-        QCOMPARE(pitcherCumulativeGraphic(QString(), t, 10).command,
+        const PitcherSeason season{10, 30, 25, 8};
+        QCOMPARE(pitcherCumulativeGraphic(QString(), t, season).command,
                  QStringLiteral("[BYNAME][投手成績累計][8]EFFECT\r\n[DAY][0][累計]\r\n"
                                 "[NOP][0][18]\r\n[NAMEP][0][林]\r\n[ERAP][0][3.00]\r\n"
-                                "[T1][0][4.000]\r\n[T2][0][4]\r\n[T3][0][6]\r\n[T4][0][1]\r\n"));
+                                "[T1][0][4.000]\r\n[T2][0][34]\r\n[T3][0][31]\r\n"
+                                "[T4][0][9]\r\n"));
         t.thirds = QStringLiteral("0");
-        QVERIFY(pitcherCumulativeGraphic(QString(), t, 1)
+        QVERIFY(pitcherCumulativeGraphic(QString(), t, {1, 0, 0, 0})
                     .command.contains(QStringLiteral("[T1][0][.333]\r\n")));
-        const BatterCumulative c{QStringLiteral("7"),    QStringLiteral("王"),
-                                 QStringLiteral(".300"), QStringLiteral("100"),
-                                 QStringLiteral("20"),   QStringLiteral("30"),
-                                 QStringLiteral("5")};
+        // Innings in outs; a counter typed as text counts its leading number.
+        t.thirds = QStringLiteral("7");
+        t.walks = QStringLiteral("x");
+        QCOMPARE(
+            pitcherCumulativeGraphic(QString(), t, season, hp::game::InningsNotation::Outs).command,
+            QStringLiteral("[BYNAME][投手成績累計][8]EFFECT\r\n[DAY][0][累計]\r\n"
+                           "[NOP][0][18]\r\n[NAMEP][0][林]\r\n[ERAP][0][3.00]\r\n"
+                           "[T1][0][5.2]\r\n[T2][0][34]\r\n[T3][0][31]\r\n"
+                           "[T4][0][8]\r\n"));
+        QVERIFY(pitcherCumulativeGraphic(QString(), t, {}, hp::game::InningsNotation::Outs)
+                    .command.contains(QStringLiteral("[T1][0][2.1]\r\n")));
+        BatterCumulative c{QStringLiteral("7"), QStringLiteral("王"), QStringLiteral(".300"),
+                           QStringLiteral("4"), QStringLiteral("2"),  QStringLiteral("3"),
+                           QStringLiteral("1"), {100, 30, 5, 20}};
         QCOMPARE(batterCumulativeGraphic(QString(), c).command,
                  QStringLiteral("[BYNAME][打者成績累計][8]EFFECT\r\n[DAY][0][累計]\r\n"
                                 "[NOS][0][7]\r\n[NAMES][0][王]\r\n[AVG][0][.300]\r\n"
-                                "[T1][0][100]\r\n[T2][0][20]\r\n[T3][0][30]\r\n[T4][0][5]\r\n"));
+                                "[T1][0][104]\r\n[T2][0][22]\r\n[T3][0][33]\r\n"
+                                "[T4][0][6]\r\n"));
     }
 };
 

@@ -42,11 +42,14 @@ private slots:
                             QStringLiteral("[110][0][9]\r\n[210][0][\u3000]\r\n[111][0][10]\r\n"
                                            "[211][0][\u3000]\r\n[112][0][11]\r\n"
                                            "[212][0][\u3000]\r\n"));
-        const QString nine = nineInningsGraphic(QString(), board()).command;
-        QVERIFY(nine.startsWith(QStringLiteral("[BYNAME][九格表][26]EFFECT\r\n") + rhe +
-                                QStringLiteral("[11][0][0]\r\n[21][0][\u3000]\r\n")));
-        QVERIFY(nine.endsWith(QStringLiteral("[19][0][8]\r\n[29][0][\u3000]\r\n")));
-        QCOMPARE(nine.count(QStringLiteral("\r\n")), 27);
+        QCOMPARE(nineInningsGraphic(QString(), board()).command,
+                 QStringLiteral("[BYNAME][九格表][26]EFFECT\r\n") + rhe +
+                     QStringLiteral("[11][0][0]\r\n[21][0][\u3000]\r\n[12][0][1]\r\n"
+                                    "[22][0][\u3000]\r\n[13][0][2]\r\n[23][0][\u3000]\r\n"
+                                    "[14][0][3]\r\n[24][0][\u3000]\r\n[15][0][4]\r\n"
+                                    "[25][0][\u3000]\r\n[16][0][5]\r\n[26][0][\u3000]\r\n"
+                                    "[17][0][6]\r\n[27][0][\u3000]\r\n[18][0][7]\r\n"
+                                    "[28][0][\u3000]\r\n[19][0][8]\r\n[29][0][\u3000]\r\n"));
     }
     void quickCount()
     {
@@ -55,18 +58,32 @@ private slots:
                                 "[R2][0][1]\r\n[S][0][1]\r\n[B][0][2]\r\n[O][0][0]\r\n"
                                 "[1B][0][◆]\r\n[2B][0][\u3000]\r\n[3B][0][\u3000]\r\n"
                                 "[HALF][0][▼]\r\n"));
+        // Only the header's effect slot is its own: a box holding the word is
+        // sent as typed.
+        Scoreboard typed = board();
+        typed.rhe1[0] = QStringLiteral("EFFECT");
+        typed.sbo[0] = QStringLiteral("[12]EFFECT");
+        QCOMPARE(quickCountCommand(typed),
+                 QStringLiteral("[BYNAME][SBO][12][FO]\r\n[ROUND][0][5]\r\n[R1][0][EFFECT]\r\n"
+                                "[R2][0][1]\r\n[S][0][[12]EFFECT]\r\n[B][0][2]\r\n"
+                                "[O][0][0]\r\n[1B][0][◆]\r\n[2B][0][\u3000]\r\n"
+                                "[3B][0][\u3000]\r\n[HALF][0][▼]\r\n"));
     }
     void playerPages()
     {
         BatterToday b{QStringLiteral("7"), QStringLiteral("王"), QStringLiteral(".333"), {}};
         b.boxes = {QStringLiteral("一安"), QStringLiteral(" "), QStringLiteral("\u3000")};
-        const QString c = batterTodayGraphic(QString(), b).command;
-        QVERIFY(c.startsWith(QStringLiteral("[BYNAME][打者今日成績][19]EFFECT\r\n[NOS][0][7]\r\n"
-                                            "[NAMES][0][王]\r\n[AVG][0][.333]\r\n[T1][0][一安]\r\n"
-                                            "[S1][0][1]\r\n[T2][0][ ]\r\n[S2][0][2]\r\n"
-                                            "[T3][0][\u3000]\r\n[S3][0][\u3000\u3000]\r\n"
-                                            "[T4][0][]\r\n[S4][0][\u3000\u3000]\r\n")));
-        QCOMPARE(c.count(QStringLiteral("\r\n")), 20);
+        b.boxes[7] = QStringLiteral("三振");
+        QCOMPARE(batterTodayGraphic(QString(), b).command,
+                 QStringLiteral("[BYNAME][打者今日成績][19]EFFECT\r\n[NOS][0][7]\r\n"
+                                "[NAMES][0][王]\r\n[AVG][0][.333]\r\n[T1][0][一安]\r\n"
+                                "[S1][0][1]\r\n[T2][0][ ]\r\n[S2][0][2]\r\n"
+                                "[T3][0][\u3000]\r\n[S3][0][\u3000\u3000]\r\n"
+                                "[T4][0][]\r\n[S4][0][\u3000\u3000]\r\n"
+                                "[T5][0][]\r\n[S5][0][\u3000\u3000]\r\n"
+                                "[T6][0][]\r\n[S6][0][\u3000\u3000]\r\n"
+                                "[T7][0][]\r\n[S7][0][\u3000\u3000]\r\n"
+                                "[T8][0][三振]\r\n[S8][0][8]\r\n"));
         PitcherToday p{QStringLiteral("18"), QStringLiteral("林"), QStringLiteral("2.25"),
                        QStringLiteral("17"), QStringLiteral("4"),  QStringLiteral("6"),
                        QStringLiteral("1")};
@@ -74,6 +91,8 @@ private slots:
                  QStringLiteral("[BYNAME][投手成績][8]EFFECT\r\n[DAY][0][今日]\r\n[NOP][0][18]\r\n"
                                 "[NAMEP][0][林]\r\n[ERAP][0][2.25]\r\n[T1][0][5.667]\r\n"
                                 "[T2][0][4]\r\n[T3][0][6]\r\n[T4][0][1]\r\n"));
+        QVERIFY(pitcherTodayGraphic(QString(), p, hp::game::InningsNotation::Outs)
+                    .command.contains(QStringLiteral("[T1][0][5.2]\r\n")));
         for (auto [thirds, shown] :
              {std::pair{"0", ".000"}, {"3", "1.000"}, {"1", ".333"}, {"", ".000"}, {"x", ".000"}}) {
             p.thirds = QString::fromLatin1(thirds);
@@ -88,16 +107,21 @@ private slots:
         for (int i = 3; i <= 5; ++i)
             rows.append({QString::number(i), QStringLiteral("某%1").arg(i), QStringLiteral("0"),
                          QStringLiteral("0"), QStringLiteral("乙隊")});
+        rows[1].atBats = QStringLiteral("3");
+        rows[1].hits = QStringLiteral("1");
         const Graphic nine = nextBattersGraphic(QString(), rows);
         QVERIFY(!nine.listToolTip);
-        QVERIFY(nine.command.startsWith(QStringLiteral(
-            "[BYNAME][下三棒][9]EFFECT\r\n[T11][0][3]\r\n[T12][0][某3]\r\n[T13][0][0-0]\r\n")));
+        QCOMPARE(nine.command,
+                 QStringLiteral("[BYNAME][下三棒][9]EFFECT\r\n[T11][0][3]\r\n[T12][0][某3]\r\n"
+                                "[T13][0][0-0]\r\n[T21][0][4]\r\n[T22][0][某4]\r\n"
+                                "[T23][0][3-1]\r\n[T31][0][5]\r\n[T32][0][某5]\r\n"
+                                "[T33][0][0-0]\r\n"));
         const Graphic twelve = rheNextBattersGraphic(QString(), board(), rows);
         QCOMPARE(twelve.command,
                  QStringLiteral("[BYNAME][RHE+下三棒][19]EFFECT\r\n[ROUND][0][5]\r\n") + rhe +
                      QStringLiteral("[HALF][0][▼]\r\n[T11][0][3]\r\n[T12][0][某3]\r\n"
                                     "[T13][0][0-0]\r\n[T21][0][4]\r\n[T22][0][某4]\r\n"
-                                    "[T23][0][0-0]\r\n[T31][0][5]\r\n[T32][0][某5]\r\n"
+                                    "[T23][0][3-1]\r\n[T31][0][5]\r\n[T32][0][某5]\r\n"
                                     "[T33][0][0-0]\r\n"));
         QCOMPARE(*twelve.listToolTip, QStringLiteral("乙隊\r\n3某3/\r\n4某4/\r\n5某5/\r\n"));
         rows.removeLast();

@@ -19,10 +19,10 @@ private slots:
         QCOMPARE(playedCommand(stored, false, true),
                  QStringLiteral("[BYNAME][SBO][10][E]\r\n[S][0][[E]]\r\n"));
         // A cut with no layer chosen goes to layer 2.
-        QCOMPARE(playedCommand(stored, true, false).left(24),
-                 QStringLiteral("[BYNAME][SBO][10][FO][2]"));
-        QCOMPARE(playedCommand(stored, true, true).left(24),
-                 QStringLiteral("[BYNAME][SBO][10][FO][1]"));
+        QCOMPARE(playedCommand(stored, true, false),
+                 QStringLiteral("[BYNAME][SBO][10][FO][2]\r\n[S][0][[FO][2]]\r\n"));
+        QCOMPARE(playedCommand(stored, true, true),
+                 QStringLiteral("[BYNAME][SBO][10][FO][1]\r\n[S][0][[FO][1]]\r\n"));
         QCOMPARE(playedCommand(QStringLiteral("[BYNAME][主播]EFFECT"), false, false),
                  QStringLiteral("[BYNAME][主播][E]"));
     }
