@@ -110,4 +110,14 @@ fi
 trap 'kill $cg 2>/dev/null || true' EXIT
 echo "homeplate-cg listens on 127.0.0.1:$port"
 set_key 'qmr\qpxserverip' "127.0.0.1:$port"
-"$bin" --settings "$settings"
+# The CG stays up until the console has gone: Ctrl-C or a kill of this script
+# is handed to the console, and homeplate-cg is stopped (by the EXIT trap)
+# only once the console has exited.
+"$bin" --settings "$settings" &
+console=$!
+trap 'kill -TERM $console 2>/dev/null || true' INT TERM
+status=0
+while kill -0 "$console" 2>/dev/null; do
+  wait "$console" && status=0 || status=$?
+done
+exit "$status"

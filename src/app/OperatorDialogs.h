@@ -13,6 +13,8 @@ public:
 
     // Modal, OK only, no icon.
     virtual void message(const QString& text, const QString& title) = 0;
+    // Modal yes/no before an action that cannot be undone; true for yes.
+    virtual bool confirm(const QString& text, const QString& title) = 0;
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& defaultText) = 0;

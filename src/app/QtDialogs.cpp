@@ -32,6 +32,20 @@ void QtDialogs::message(const QString& text, const QString& title)
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+bool QtDialogs::confirm(const QString& text, const QString& title)
+{
+    const bool busy = m_busyDepth > 0;
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.setDefaultButton(QMessageBox::No);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    return yes;
+}
+
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
                                         const QString& defaultText)
 {

@@ -17,6 +17,7 @@ public:
     explicit QtDialogs(ConnectionPrompt connectionPrompt);
 
     void message(const QString& text, const QString& title) override;
+    bool confirm(const QString& text, const QString& title) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
     std::optional<QString> openFile(const QString& filter, const QString& previous) override;

@@ -12,6 +12,8 @@ QString kindName(ScriptedDialogs::Kind kind)
         return QStringLiteral("file");
     case ScriptedDialogs::Kind::Connection:
         return QStringLiteral("connection");
+    case ScriptedDialogs::Kind::Confirm:
+        return QStringLiteral("confirm");
     }
     return {};
 }
@@ -19,7 +21,7 @@ QString kindName(ScriptedDialogs::Kind kind)
 
 std::optional<ScriptedDialogs::Kind> ScriptedDialogs::kindFromName(const QString& name)
 {
-    for (Kind k : {Kind::Input, Kind::File, Kind::Connection})
+    for (Kind k : {Kind::Input, Kind::File, Kind::Connection, Kind::Confirm})
         if (kindName(k) == name)
             return k;
     return std::nullopt;
@@ -47,6 +49,13 @@ std::optional<QString> ScriptedDialogs::answer(Kind kind, const QJsonObject& req
     event.insert(QStringLiteral("answered"), reply.has_value());
     m_log.add(event);
     return reply;
+}
+
+bool ScriptedDialogs::confirm(const QString& text, const QString& title)
+{
+    const auto reply =
+        answer(Kind::Confirm, {{QStringLiteral("text"), text}, {QStringLiteral("title"), title}});
+    return reply && reply->compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0;
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,

@@ -12,7 +12,7 @@ namespace hp::app {
 // queues filled over the remote interface. An empty queue answers "cancelled".
 class ScriptedDialogs final : public OperatorDialogs {
 public:
-    enum class Kind { Input, File, Connection };
+    enum class Kind { Input, File, Connection, Confirm };
 
     explicit ScriptedDialogs(EventLog& log)
         : m_log(log)
@@ -22,6 +22,8 @@ public:
     void enqueue(Kind kind, std::optional<QString> answer);
 
     void message(const QString& text, const QString& title) override;
+    // Yes when the answer queued is "yes"; an empty queue answers no.
+    bool confirm(const QString& text, const QString& title) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
     std::optional<QString> openFile(const QString& filter, const QString& previous) override;

@@ -34,6 +34,8 @@ qint32 CgLink::connectTo(const QString& address)
     m_handle = m_net->connectQpxSystem(encode(address));
     m_lost = false;
     emit connectAttempted(m_handle);
+    if (m_handle >= 1)
+        emit linkMade();
     return m_handle;
 }
 
@@ -46,6 +48,8 @@ void CgLink::adopt(qint32 handle)
 {
     m_handle = handle;
     m_lost = false;
+    if (m_handle >= 1)
+        emit linkMade();
 }
 
 bool CgLink::isUp()

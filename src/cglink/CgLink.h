@@ -63,6 +63,9 @@ signals:
     void linkLost();
     // connectTo() ran: handle < 1 when no CG answered.
     void connectAttempted(qint32 handle);
+    // A connection was made (by connectTo() or adopted from the background):
+    // what the CG has on air may be other than what was sent before.
+    void linkMade();
 
 private:
     QByteArray encode(const QString& text);

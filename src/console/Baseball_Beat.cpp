@@ -2,10 +2,10 @@
 
 #include "BatterPanel.h"
 #include "BattingTurns.h"
-#include "BoxScore.h"
 #include "CgCommands.h"
 #include "CgMenuCommands.h"
 #include "Clock.h"
+#include "ConsoleCommands.h"
 #include "ConsoleDatabase.h"
 #include "ConsoleGraphics.h"
 #include "ConsoleStatements.h"
@@ -27,8 +27,8 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -122,10 +122,7 @@ void Baseball_Beat::buildLayout()
 
     m_graphicsSource = std::make_unique<ConsoleGraphicsSource>(*this, m_state, *m_pitcher, *m_db,
                                                                m_services.settings);
-    m_column = new graphics::GraphicsColumn(
-        {m_services, *m_graphicsSource, m_project,
-         [this](const QString& reference) { setTakeOffReference(reference); }},
-        central);
+    m_column = new graphics::GraphicsColumn({m_services, *m_graphicsSource, m_project}, central);
     m_columnCalls = std::make_unique<ColumnGraphics>(*m_column);
     m_graphics.setTarget(m_columnCalls.get());
 
@@ -232,8 +229,13 @@ void Baseball_Beat::wire()
     connect(m_pitcher, &PitcherPanel::message, this, message);
     connect(m_batter->nextButton(), &QPushButton::clicked, m_turns, &BattingTurns::nextBatter);
     m_batter->setLineStore([this] { storeLines(); });
+    // The new batter's line, also when item 5 was selected already.
     connect(m_batter, &BatterPanel::substituted, this,
-            [this] { m_graphics.select(kBatterTodayGraphic); });
+            [this] { m_graphics.run(kBatterTodayGraphic); });
+    // Prepared graphics and the live count follow every change of the console.
+    connect(m_db, &ConsoleDatabase::actionEnded, m_column,
+            &graphics::GraphicsColumn::consoleChanged);
+    connect(m_pitcher, &PitcherPanel::stepped, m_column, &graphics::GraphicsColumn::consoleChanged);
     connect(m_count, &CountPanel::changed, this, [this] {
         if (!m_sboDeferred)
             SaveSboState();
@@ -392,6 +394,7 @@ void Baseball_Beat::loadState()
     if (inProgress > 0)
         restoreCount();
     SaveLineScore();
+    m_gameLoaded = true;
 }
 
 void Baseball_Beat::restoreCount()
@@ -414,10 +417,16 @@ void Baseball_Beat::restoreCount()
 
 void Baseball_Beat::Command3_Click()
 {
-    app::SettingsStore::Batch keys(m_services.settings);
-    for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
-        keys.erase(QString::fromLatin1(key));
-    keys.commit(); // a failure is reported by the store
+    deleteGameState(m_services);
+}
+
+void Baseball_Beat::closeEvent(QCloseEvent* event)
+{
+    // Closing in the middle of a game is asked first.
+    if (m_gameLoaded && !confirmClosingGame(m_services))
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
 }
 
 void Baseball_Beat::SaveSboState()
@@ -472,27 +481,7 @@ void Baseball_Beat::RebuildNextThree(int lastPosition)
 
 void Baseball_Beat::mReport_Click()
 {
-    const QString title = QStringLiteral("匯出成績");
-    const auto d = db::Database::open(m_connectionString);
-    if (!d) {
-        m_services.dialogs.message(d.error(), title);
-        return;
-    }
-    const QDateTime now = m_services.clock.now();
-    const auto box = report::readBoxScore(**d, now.date());
-    if (!box) {
-        m_services.dialogs.message(box.error(), title);
-        return;
-    }
-    // Beside the settings file, named after the moment of the export.
-    const QDir folder = QFileInfo(m_services.settings.fileName()).dir();
-    const QString stem = QStringLiteral("boxscore-") + now.toString(u"yyyyMMdd-HHmm");
-    const QString html = folder.filePath(stem + QStringLiteral(".html"));
-    const auto written = report::writeBoxScore(*box, html, folder.filePath(stem));
-    m_services.dialogs.message(written ? QStringLiteral("成績已匯出: ") + html +
-                                             QStringLiteral("\n") + folder.filePath(stem)
-                                       : written.error(),
-                               title);
+    exportBoxScore(m_services, m_connectionString);
 }
 
 void Baseball_Beat::mOdbc_Click()
@@ -511,7 +500,7 @@ void Baseball_Beat::F2_KeyDown()
 
 void Baseball_Beat::Escape_KeyDown()
 {
-    m_services.cg.sendKeeping(cglink::kTakeOff, m_takeOffReference);
+    m_column->takeOffLastPlayed();
 }
 
 bool Baseball_Beat::eventFilter(QObject* watched, QEvent* event)

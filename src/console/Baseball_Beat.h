@@ -51,8 +51,6 @@ public:
 
     const QString& connectionString() const { return m_connectionString; }
     const cglink::TemplateProject& templateProject() const { return m_project; }
-    const QString& takeOffReference() const { return m_takeOffReference; }
-    void setTakeOffReference(const QString& reference) { m_takeOffReference = reference; }
     app::PanelStatusBar* statusPanels() const { return m_statusBar; }
     const ConsoleState& state() const { return m_state; }
     // The graphics lists, once there: the console's actions call them up.
@@ -62,6 +60,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenu();
@@ -98,7 +97,6 @@ private:
     app::PanelStatusBar* m_statusBar;
     QString m_connectionString;
     cglink::TemplateProject m_project;
-    QString m_takeOffReference;
     std::unique_ptr<cglink::LinkWatcher> m_linkWatcher;
 
     ConsoleState m_state;
@@ -116,6 +114,7 @@ private:
     bool m_sboDeferred = false;
     bool m_lineScoreDirty = false;
     bool m_loading = false;
+    bool m_gameLoaded = false;
     bool m_databaseAlert = false;
     std::unique_ptr<ConsoleGraphicsSource> m_graphicsSource;
     graphics::GraphicsColumn* m_column = nullptr;

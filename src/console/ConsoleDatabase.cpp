@@ -42,7 +42,10 @@ ConsoleDatabase::Action::Action(ConsoleDatabase& db)
 
 ConsoleDatabase::Action::~Action()
 {
+    const bool outermost = m_db.m_depth == 1;
     m_db.end();
+    if (outermost)
+        emit m_db.actionEnded();
 }
 
 void ConsoleDatabase::setPreparation(

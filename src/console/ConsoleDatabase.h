@@ -117,6 +117,9 @@ signals:
     void memoryOnly(int units, const QString& words);
     // A journal of another game or database was renamed aside: what and why.
     void setAside(const QString& words);
+    // An operator action ended (whatever became of its writes): what the
+    // console shows may have changed.
+    void actionEnded();
 
 private:
     void begin();

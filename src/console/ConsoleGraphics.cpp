@@ -139,9 +139,4 @@ void ColumnGraphics::run(int item)
     m_column.runInGame(item);
 }
 
-void ColumnGraphics::select(int item)
-{
-    m_column.selectInGame(item);
-}
-
 } // namespace hp::console

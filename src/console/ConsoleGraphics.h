@@ -59,7 +59,6 @@ public:
     {
     }
     void run(int item) override;
-    void select(int item) override;
 
 private:
     graphics::GraphicsColumn& m_column;

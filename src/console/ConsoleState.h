@@ -32,8 +32,6 @@ public:
     virtual ~InGameGraphics() = default;
     // Selects the item of the in-game list and runs its action.
     virtual void run(int item) { Q_UNUSED(item); }
-    // Selects the item; its action runs only when the selection changes.
-    virtual void select(int item) { Q_UNUSED(item); }
 };
 
 // Hands the console's calls on to the graphics lists once they are there.
@@ -44,11 +42,6 @@ public:
     {
         if (m_target)
             m_target->run(item);
-    }
-    void select(int item) override
-    {
-        if (m_target)
-            m_target->select(item);
     }
 
 private:

@@ -166,8 +166,10 @@ void PitcherPanel::step(ConsoleBox* b, Qt::MouseButton, Qt::KeyboardModifiers mo
 {
     if (modifiers != Qt::NoModifier && modifiers != Qt::ControlModifier)
         return;
-    if (const auto stepped = game::steppedFigure(b->text(), modifiers == Qt::ControlModifier))
+    if (const auto stepped = game::steppedFigure(b->text(), modifiers == Qt::ControlModifier)) {
         b->setText(*stepped);
+        emit this->stepped();
+    }
 }
 
 void PitcherPanel::showInningsTip()

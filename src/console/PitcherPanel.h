@@ -61,6 +61,8 @@ public:
     void keepIn(ScreenSnapshot& snapshot);
 
 signals:
+    // A counter was stepped by a click (nothing is stored until the next outcome).
+    void stepped();
     void notice(const QString& text);
     void message(const QString& text, const QString& title);
 

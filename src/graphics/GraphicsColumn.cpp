@@ -6,6 +6,7 @@
 #include "GraphicText.h"
 #include "InGameGraphics.h"
 #include "ListGraphics.h"
+#include "OnAirTally.h"
 #include "OperatorDialogs.h"
 #include "Playout.h"
 #include "PlayoutPanel.h"
@@ -14,8 +15,10 @@
 #include "mDisplay.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace hp::graphics {
@@ -42,6 +45,7 @@ GraphicsColumn::GraphicsColumn(GraphicsContext context, QWidget* parent)
     , m_window(new mDisplay)
 {
     setObjectName(QStringLiteral("GraphicsColumn"));
+    m_tally = new OnAirTally(this);
     build();
 }
 
@@ -63,8 +67,12 @@ void GraphicsColumn::build()
     onAirLayout->setContentsMargins(4, 4, 4, 4);
     m_onAir = new PreviewImage(QStringLiteral("Image3"), QStringLiteral("Picture3"), kOnAirBox,
                                m_onAirFrame);
-    m_onAir->setToolTip(QStringLiteral("最後播出的畫面"));
+    m_onAir->setToolTip(QStringLiteral("最後播出且仍在播出的畫面"));
     onAirLayout->addWidget(m_onAir, 0, Qt::AlignCenter);
+    m_onAirLines = new QLabel(m_onAirFrame);
+    m_onAirLines->setObjectName(QStringLiteral("OnAir_Lab"));
+    m_onAirLines->setToolTip(QStringLiteral("各層播出中的畫面與播出時間"));
+    onAirLayout->addWidget(m_onAirLines);
 
     m_quickCount = new QPushButton(QStringLiteral("SBO  TAKE"), this);
     m_quickCount->setObjectName(QStringLiteral("SBO_Cmd"));
@@ -103,9 +111,12 @@ void GraphicsColumn::build()
     connect(m_features, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { List4_Click(m_features->row(item)); });
     connect(m_quickCount, &QPushButton::clicked, this, &GraphicsColumn::SBO_Cmd_Click);
+    connect(m_tally, &OnAirTally::changed, this, &GraphicsColumn::showOnAir);
+    // A new connection: the CG may have kept what was on air or lost it.
+    connect(&cg, &cglink::CgLink::linkMade, m_tally, &OnAirTally::markUnknown);
     for (PlayoutPanel* panel : {m_panelA, m_panelB}) {
         connect(panel, &PlayoutPanel::played, this,
-                [this](const QString& file) { m_onAir->load(m_context.project.folder + file); });
+                [this, panel](const QString& effect) { panelPlayed(*panel, effect); });
         connect(panel, &PlayoutPanel::clearRequested, this, &GraphicsColumn::clearScreen);
         connect(panel, &PlayoutPanel::previewRequested, this, [this](const QString& file) {
             if (m_window)
@@ -137,32 +148,57 @@ void GraphicsColumn::setBusy(PlayoutPanel& panel, bool busy)
     m_context.services.dialogs.setBusy(busy);
 }
 
-void GraphicsColumn::cue(PlayoutPanel& panel, const QString& itemText,
-                         const std::function<std::optional<Graphic>()>& compose)
+QString GraphicsColumn::itemText(const PlayoutPanel& panel, int index) const
+{
+    const QListWidget* list = &panel == m_panelB ? m_inGame : m_features;
+    return list->item(index) ? list->item(index)->text() : QString();
+}
+
+std::optional<Graphic> GraphicsColumn::compose(PlayoutPanel& panel, int index)
+{
+    if (&panel == m_panelB)
+        return inGameGraphic(index, m_context.source, m_context.project.folder);
+    return featureGraphic(index, m_context.source, m_context.project.folder,
+                          m_context.services.clock.now().date());
+}
+
+void GraphicsColumn::cue(PlayoutPanel& panel, int index, Cue kind)
 {
     cglink::CgLink& cg = m_context.services.cg;
     app::OperatorDialogs& dialogs = m_context.services.dialogs;
-    const auto refused = cg.checkBeforeGraphic(m_context.project);
-    m_context.setTakeOffReference(cglink::takeOffReference(itemText));
-    if (refused) {
-        dialogs.message(refused->text, refused->title);
+    const bool byOperator = kind == Cue::Operator;
+    // The reads of the composition end units of the database's own, which
+    // must not bring this panel up to date before it is stored.
+    const QScopedValueRollback cueing(m_cueing, true);
+    if (const auto refused = cg.checkBeforeGraphic(m_context.project)) {
+        // The operator is told and the panel keeps what it had, previewed as
+        // it plays; a graphic that cannot be brought up to date is not kept.
+        if (byOperator)
+            dialogs.message(refused->text, refused->title);
+        else
+            panel.disarm(refused->text);
         return;
     }
-    panel.startCue();
-    const std::optional<Graphic> graphic = compose();
+    const std::optional<Graphic> graphic = compose(panel, index);
     if (!graphic)
         return;
-    // A failed read or a missing row: the panel keeps the graphic it had.
+    // A failed read or a missing row: nothing to play, and the panel says why.
     if (graphic->refused()) {
-        dialogs.message(graphic->refusal, graphic->refusalTitle);
+        if (byOperator)
+            dialogs.message(graphic->refusal, graphic->refusalTitle);
+        panel.disarm(graphic->refusal);
         return;
     }
-    setBusy(panel, true);
+    if (!byOperator && graphic->command == panel.storedCommand())
+        return;
+    if (byOperator)
+        setBusy(panel, true);
+    panel.startCue();
     panel.armPreview(m_context.project.folder);
     if (graphic->loadsFields)
         cg.send(cglink::kLoadFields, graphic->command);
     cg.send(cglink::kPreview, graphic->preview);
-    panel.store(graphic->command, graphic->playCode);
+    panel.store(graphic->command, graphic->playCode, index);
     if (graphic->listToolTip)
         m_inGame->setToolTip(*graphic->listToolTip);
     panel.awaitPreview(previewWaitMs());
@@ -170,29 +206,18 @@ void GraphicsColumn::cue(PlayoutPanel& panel, const QString& itemText,
 
 void GraphicsColumn::List3_Click(int index)
 {
-    cue(*m_panelB, m_inGame->item(index) ? m_inGame->item(index)->text() : QString(),
-        [&] { return inGameGraphic(index, m_context.source, m_context.project.folder); });
+    cue(*m_panelB, index, Cue::Operator);
 }
 
 void GraphicsColumn::List4_Click(int index)
 {
-    cue(*m_panelA, m_features->item(index) ? m_features->item(index)->text() : QString(), [&] {
-        return featureGraphic(index, m_context.source, m_context.project.folder,
-                              m_context.services.clock.now().date());
-    });
+    cue(*m_panelA, index, Cue::Operator);
 }
 
 void GraphicsColumn::runInGame(int item)
 {
     m_inGame->setCurrentRow(item - 1);
     List3_Click(item - 1);
-}
-
-void GraphicsColumn::selectInGame(int item)
-{
-    if (m_inGame->currentRow() == item - 1)
-        return;
-    runInGame(item);
 }
 
 void GraphicsColumn::SBO_Cmd_Click()
@@ -202,13 +227,81 @@ void GraphicsColumn::SBO_Cmd_Click()
         m_context.services.dialogs.message(refused->text, refused->title);
         return;
     }
-    cg.send(cglink::kPlayWithFields, quickCountCommand(m_context.source.scoreboard()));
+    m_liveCount = quickCountCommand(m_context.source.scoreboard());
+    cg.send(cglink::kPlayWithFields, m_liveCount);
+    // "[FO]" without a layer: the first.
+    OnAirTally::Entry bug;
+    bug.page = OnAirTally::pageOf(m_liveCount);
+    bug.item = bug.page;
+    bug.effect = QStringLiteral("[FO]");
+    bug.time = m_context.services.clock.now().time();
+    bug.live = true;
+    m_tally->played(bug);
+}
+
+void GraphicsColumn::panelPlayed(const PlayoutPanel& panel, const QString& effect)
+{
+    OnAirTally::Entry e;
+    e.layer = OnAirTally::layerOf(effect);
+    e.page = OnAirTally::pageOf(panel.storedCommand());
+    e.item = itemText(panel, panel.cuedIndex());
+    e.effect = effect;
+    e.time = m_context.services.clock.now().time();
+    e.picture = panel.picture();
+    m_tally->played(e);
+}
+
+void GraphicsColumn::consoleChanged()
+{
+    // A cue reads the database, whose end of a unit calls here again.
+    if (m_cueing)
+        return;
+    for (PlayoutPanel* panel : {m_panelB, m_panelA})
+        if (panel->prepared())
+            cue(*panel, panel->cuedIndex(), Cue::Refresh);
+    followCount();
+}
+
+void GraphicsColumn::followCount()
+{
+    // Only while the tally knows the quick count is on air: after a
+    // reconnect it is not put back on a guess.
+    if (!m_tally->liveCount())
+        return;
+    const QString now = quickCountCommand(m_context.source.scoreboard());
+    if (now == m_liveCount)
+        return;
+    m_liveCount = now;
+    m_context.services.cg.send(cglink::kPlayWithFields, m_liveCount);
+}
+
+void GraphicsColumn::takeOffLastPlayed()
+{
+    const auto last = m_tally->lastPlayed();
+    if (!last)
+        return;
+    QString reference = OnAirTally::reference(*last);
+    m_context.services.cg.sendKeeping(cglink::kTakeOff, reference);
+    m_tally->takeOff(last->layer);
 }
 
 void GraphicsColumn::clearScreen()
 {
     m_context.services.cg.send(cglink::kClear, cglink::kClearText);
-    m_onAir->clearPicture();
+    m_tally->clear();
+}
+
+void GraphicsColumn::showOnAir()
+{
+    m_onAirLines->setText(m_tally->lines().join(u'\n'));
+    const auto last = m_tally->lastPlayed();
+    if (!last)
+        m_onAir->clearPicture();
+    else if (!last->picture.isNull())
+        m_onAir->setPicture(last->picture);
+    else
+        m_onAir->showNote(last->live ? QStringLiteral("SBO  TAKE\n球數即時更新中")
+                                     : last->item + QStringLiteral("\n(沒有預覽圖)"));
 }
 
 } // namespace hp::graphics

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -17,6 +18,7 @@ namespace hp::graphics {
 
 struct Graphic;
 class GraphicsSource;
+class OnAirTally;
 class PlayoutPanel;
 class PreviewImage;
 
@@ -26,13 +28,17 @@ struct GraphicsContext {
     GraphicsSource& source;
     // The template project the console has open (empty path: none).
     const cglink::TemplateProject& project;
-    // The reference the Escape key takes off air.
-    std::function<void(const QString&)> setTakeOffReference;
 };
 
 // The graphics of the console: the in-game list List3 with play panel B
 // (Frame4), the feature list List4 with play panel A (Frame3), the on-air
-// image Image3, the quick count SBO_Cmd and the preview window.
+// image Image3 with the tally of what is on each layer (OnAir_Lab), the
+// quick count SBO_Cmd and the preview window.
+//
+// What a panel previews is what its play button sends, as the console shows
+// it now: after every change of the console the prepared graphics are
+// composed again and, where the text changed, loaded and previewed again.
+// While the quick count is on air it follows the count the same way.
 class GraphicsColumn : public QWidget {
     Q_OBJECT
 public:
@@ -41,10 +47,16 @@ public:
 
     // In-game item 1..12: selected, and its graphic prepared.
     void runInGame(int item);
-    // Selected; prepared only when the selection changes.
-    void selectInGame(int item);
-    // Code 0 with "-1"; the on-air image emptied.
+    // Code 0 with "-1"; the tally and the on-air image emptied.
     void clearScreen();
+    // Code 5 with the reference of the graphic played last that is still on
+    // air; nothing when the tally has none.
+    void takeOffLastPlayed();
+    // At the end of every action that changed the console: stale cues are
+    // prepared again, the live quick count is sent again. Never plays a
+    // list graphic, never moves the selection or the focus.
+    void consoleChanged();
+    const OnAirTally& tally() const { return *m_tally; }
 
     // The preview wait of the settings, in milliseconds (500 when unset).
     int previewWaitMs() const;
@@ -65,10 +77,16 @@ private:
     void List3_Click(int index);
     void List4_Click(int index);
     void SBO_Cmd_Click();
-    // The steps every list click shares: the reference, the checks, the
-    // composition, the sends, the stored command and the preview.
-    void cue(PlayoutPanel& panel, const QString& itemText,
-             const std::function<std::optional<Graphic>()>& compose);
+    enum class Cue { Operator, Refresh };
+    // The steps every cue shares: the checks, the composition, the sends, the
+    // stored command and the preview. A refresh sends only when the text
+    // changed, and says a refusal in the panel instead of a message box.
+    void cue(PlayoutPanel& panel, int index, Cue kind);
+    std::optional<Graphic> compose(PlayoutPanel& panel, int index);
+    QString itemText(const PlayoutPanel& panel, int index) const;
+    void panelPlayed(const PlayoutPanel& panel, const QString& effect);
+    void followCount();
+    void showOnAir();
     void setBusy(PlayoutPanel& panel, bool busy);
 
     GraphicsContext m_context;
@@ -78,6 +96,11 @@ private:
     PlayoutPanel* m_panelB = nullptr;
     QWidget* m_onAirFrame = nullptr;
     PreviewImage* m_onAir = nullptr;
+    QLabel* m_onAirLines = nullptr;
+    OnAirTally* m_tally = nullptr;
+    // The quick count as last sent, to send it again only when it changed.
+    QString m_liveCount;
+    bool m_cueing = false;
     QPushButton* m_quickCount = nullptr;
     // A window of its own (its Image1 is not the panel's): deleted with the
     // column unless it went first.

@@ -1,5 +1,6 @@
 #include "PlayoutPanel.h"
 
+#include "CgCommands.h"
 #include "CgLink.h"
 #include "Playout.h"
 #include "PreviewImage.h"
@@ -63,23 +64,44 @@ PlayoutPanel::PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget*
     auto enlarge = [this] { emit previewRequested(m_names.imageFile); };
     connect(m_image, &PreviewImage::rightPressed, this, enlarge);
     connect(preview, &QPushButton::clicked, this, enlarge);
-    connect(m_loader, &PreviewLoader::ready, this, [this](const QString& file) {
-        m_image->load(file);
+    connect(m_loader, &PreviewLoader::ready, this, [this](const QString& file, bool written) {
+        // Only a file the CG wrote for this graphic is its preview: an older
+        // one would show another graphic than play sends.
+        if (!written)
+            m_image->showNote(QStringLiteral("沒有收到字幕機的預覽圖"));
+        else if (!m_image->load(file))
+            m_image->showNote(QStringLiteral("預覽圖無法讀取"));
+        m_play->setEnabled(m_prepared);
         emit previewShown();
     });
 }
 
 void PlayoutPanel::startCue()
 {
-    m_play->setEnabled(true);
+    m_play->setEnabled(false);
     m_image->clearPicture();
 }
 
-void PlayoutPanel::store(const QString& command, qint16 playCode)
+void PlayoutPanel::store(const QString& command, qint16 playCode, int index)
 {
     m_command = command;
     m_code = playCode;
+    m_index = index;
     m_prepared = true;
+}
+
+void PlayoutPanel::disarm(const QString& why)
+{
+    m_prepared = false;
+    m_command.clear();
+    m_index = -1;
+    m_play->setEnabled(false);
+    m_image->showNote(why);
+}
+
+const QImage& PlayoutPanel::picture() const
+{
+    return m_image->picture();
 }
 
 void PlayoutPanel::armPreview(const QString& folder)
@@ -102,8 +124,9 @@ void PlayoutPanel::play()
     // Nothing was prepared on this panel: an empty command must not reach the CG.
     if (!m_prepared)
         return;
-    m_cg.send(m_code, playedCommand(m_command, m_cut->isChecked(), firstLayer()));
-    emit played(m_names.imageFile);
+    const bool cut = m_cut->isChecked();
+    m_cg.send(m_code, playedCommand(m_command, cut, firstLayer()));
+    emit played(cglink::effectText(cut, firstLayer() ? 1 : 2));
 }
 
 void PlayoutPanel::FastCheck_Click()

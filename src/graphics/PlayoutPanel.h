@@ -36,13 +36,22 @@ public:
     PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent = nullptr);
 
     const PanelNames& names() const { return m_names; }
-    // Step 5 of a list click: the play button on, the preview emptied.
+    // A graphic is being prepared: the preview emptied, the play button off
+    // until the new preview is in (or the wait for it ran out).
     void startCue();
-    // The command (still holding "EFFECT") and its play code, for the play button.
-    void store(const QString& command, qint16 playCode);
+    // The command (still holding "EFFECT") and its play code, for the play
+    // button, composed for item `index` of the panel's list.
+    void store(const QString& command, qint16 playCode, int index);
+    // The graphic could not be prepared: nothing to play, and in place of
+    // the preview why.
+    void disarm(const QString& why);
     const QString& storedCommand() const { return m_command; }
     qint16 storedCode() const { return m_code; }
     bool prepared() const { return m_prepared; }
+    // The list item the stored command was composed for; -1 when none.
+    int cuedIndex() const { return m_prepared ? m_index : -1; }
+    // The preview as the panel shows it.
+    const QImage& picture() const;
 
     // Around the preview request: the loader notes the file before it and
     // fills the preview once the CG has written it.
@@ -54,8 +63,8 @@ public:
     void play();
 
 signals:
-    // The graphic went out: the on-air image shows this panel's file.
-    void played(const QString& imageFile);
+    // The stored graphic went out with this effect ("[E]", "[FO][n]").
+    void played(const QString& effect);
     // A double-click on the frame: clear the screen.
     void clearRequested();
     // The preview button or a right-button press on the image.
@@ -79,6 +88,7 @@ private:
     PreviewLoader* m_loader;
     QString m_command;
     qint16 m_code = 0;
+    int m_index = -1;
     bool m_prepared = false;
 };
 

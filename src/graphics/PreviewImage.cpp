@@ -18,7 +18,8 @@ PreviewImage::PreviewImage(const QString& name, const QString& loaderName, const
     setFixedSize(box);
     setAlignment(Qt::AlignCenter);
     setFrameShape(QFrame::Box);
-    setStyleSheet(QStringLiteral("background: #202020;"));
+    setWordWrap(true);
+    setStyleSheet(QStringLiteral("background: #202020; color: #ffd27f; padding: 6px;"));
     m_loader->setObjectName(loaderName);
     m_loader->setProperty("imageSize", QSize());
     m_loader->hide();
@@ -51,6 +52,13 @@ void PreviewImage::setPicture(const QImage& picture)
 void PreviewImage::clearPicture()
 {
     setPicture(QImage());
+    setText(QString());
+}
+
+void PreviewImage::showNote(const QString& note)
+{
+    setPicture(QImage());
+    setText(note);
 }
 
 void PreviewImage::mousePressEvent(QMouseEvent* event)

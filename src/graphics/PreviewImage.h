@@ -20,6 +20,8 @@ public:
     void setPicture(const QImage& picture);
     // An empty picture.
     void clearPicture();
+    // No picture, and in its place why there is none.
+    void showNote(const QString& note);
     // The size the picture is drawn at; empty when there is none.
     QSize imageSize() const { return m_drawn; }
     const QImage& picture() const { return m_picture; }

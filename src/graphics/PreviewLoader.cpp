@@ -1,6 +1,11 @@
 #include "PreviewLoader.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace hp::graphics {
 
@@ -20,7 +25,19 @@ PreviewLoader::Stamp PreviewLoader::stampOf(const QString& file)
     const QFileInfo info(file);
     if (!info.exists())
         return {};
-    return {true, info.lastModified(), info.size()};
+    Stamp s;
+    s.exists = true;
+    s.modified = info.lastModified();
+    s.size = info.size();
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0) {
+        s.inode = quint64(st.st_ino);
+        s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        s.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    }
+#endif
+    return s;
 }
 
 void PreviewLoader::arm(const QString& file)
@@ -42,15 +59,16 @@ void PreviewLoader::await(int waitMs)
 void PreviewLoader::poll()
 {
     const Stamp now = stampOf(m_file);
-    if ((now.exists && !(now == m_before)) || m_elapsed.elapsed() >= m_waitMs)
-        finish();
+    const bool written = now.exists && !(now == m_before);
+    if (written || m_elapsed.elapsed() >= m_waitMs)
+        finish(written);
 }
 
-void PreviewLoader::finish()
+void PreviewLoader::finish(bool written)
 {
     m_timer.stop();
     m_elapsed.invalidate();
-    emit ready(m_file);
+    emit ready(m_file, written);
 }
 
 } // namespace hp::graphics

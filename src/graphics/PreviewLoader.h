@@ -9,9 +9,9 @@ namespace hp::graphics {
 
 // Waits for the CG to write a preview file, without holding up the window:
 // the event loop runs while it waits. The file counts as written once it
-// differs from what it was before the request (time or size); it is handed
-// over then, or as it stands when the wait runs out. A newer request
-// replaces one still waiting.
+// differs from what it was before the request (file, time or size); it is
+// handed over then, or when the wait runs out, said as not written. A newer
+// request replaces one still waiting.
 class PreviewLoader : public QObject {
     Q_OBJECT
 public:
@@ -25,18 +25,24 @@ public:
     bool waiting() const { return m_timer.isActive(); }
 
 signals:
-    void ready(const QString& file);
+    // written: the CG rewrote the file after the request.
+    void ready(const QString& file, bool written);
 
 private:
     struct Stamp {
         bool exists = false;
+        // The file's identity and its time to the nanosecond: a file renamed
+        // over the old one within the same millisecond still counts as new.
+        quint64 inode = 0;
+        qint64 modifiedNs = 0;
+        qint64 changedNs = 0;
         QDateTime modified;
         qint64 size = -1;
         bool operator==(const Stamp&) const = default;
     };
     static Stamp stampOf(const QString& file);
     void poll();
-    void finish();
+    void finish(bool written);
 
     QString m_file;
     Stamp m_before;

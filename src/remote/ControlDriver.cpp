@@ -453,10 +453,17 @@ QString ControlDriver::act(QWidget* window, QObject* control, const QString& act
         if (auto* c = qobject_cast<QCheckBox*>(w)) {
             if (value < 0 || value > 2)
                 return QStringLiteral("check value must be 0, 1 or 2");
-            if (value == 2)
-                c->setCheckState(Qt::PartiallyChecked);
-            else if (int(c->checkState()) != value)
+            // 1 is ticked (Qt::Checked, whose value is 2), 2 greyed.
+            const Qt::CheckState wanted = value == 2   ? Qt::PartiallyChecked
+                                          : value == 1 ? Qt::Checked
+                                                       : Qt::Unchecked;
+            if (c->checkState() == wanted)
+                return {};
+            // Between ticked and empty as the operator's click does it.
+            if (wanted != Qt::PartiallyChecked && c->checkState() != Qt::PartiallyChecked)
                 c->click();
+            else
+                c->setCheckState(wanted);
             return {};
         }
         if (auto* r = qobject_cast<QRadioButton*>(w)) {

@@ -174,7 +174,7 @@ QJsonObject RemoteServer::dispatch(const QJsonObject& request)
         const auto kind =
             app::ScriptedDialogs::kindFromName(request.value(QStringLiteral("kind")).toString());
         if (!kind)
-            return error(QStringLiteral("kind must be input, file or connection"));
+            return error(QStringLiteral("kind must be input, file, connection or confirm"));
         const QJsonValue value = request.value(QStringLiteral("value"));
         if (!value.isNull() && !value.isString())
             return error(QStringLiteral("value must be a string or null"));

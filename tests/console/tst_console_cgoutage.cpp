@@ -96,6 +96,9 @@ struct Outage {
         QVERIFY(!cgPanelRed());
         QVERIFY(f.h.cg.isUp());
         QTRY_COMPARE(projectOpens(), opensBefore + 1);
+        // What the CG kept of the program is not known until the next play.
+        const QString unknown = QStringLiteral("連線後播出狀態不明");
+        QVERIFY(f.text(QStringLiteral("OnAir_Lab")).startsWith(unknown));
 
         const QString preview = f.h.settings.dir.filePath(cglink::kPreviewB);
         QFile::remove(preview);
@@ -105,6 +108,7 @@ struct Outage {
         QVERIFY(QFile::exists(preview));
         QVERIFY(!f.get(QStringLiteral("Image2"))[QStringLiteral("image")].isNull());
         QVERIFY(f.click(QStringLiteral("Command5")));
+        QVERIFY(!f.text(QStringLiteral("OnAir_Lab")).contains(unknown));
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, cg.port());
         QVERIFY(probe.waitForConnected(2000));

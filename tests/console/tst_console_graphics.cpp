@@ -1,74 +1,13 @@
-#include "ConsoleFixture.h"
-#include "Cp950.h"
-
-#include <QImage>
+#include "GraphicsFixture.h"
 
 using namespace hp;
+using test::Graphics;
+using test::lines;
+using test::Sent;
 
 namespace {
-
 const QString kLinkDown = QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線/字幕機斷線");
 const QString kNoTemplate = QStringLiteral("請打開播出範本/尚未開啟範本");
-
-struct Sent {
-    qint32 code;
-    QString text;
-    bool operator==(const Sent&) const = default;
-};
-
-char* toString(const Sent& s)
-{
-    return QTest::toString(QString::number(s.code) + u' ' + s.text);
-}
-
-// The console with the graphics column, the CG a recording stand-in.
-struct Graphics : test::ConsoleFixture {
-    using ConsoleFixture::ConsoleFixture;
-
-    QString folder() const { return h.settings.dir.path() + u'/'; }
-    // Commands sent since the last call.
-    QList<Sent> sent()
-    {
-        QList<Sent> out;
-        for (const auto& c : h.net->sends())
-            out.append({c.code, cglink::fromCp950(c.text)});
-        h.net->calls.clear();
-        return out;
-    }
-    bool select(const QString& list, int index)
-    {
-        return h.ok(act(list, QStringLiteral("select"), {{QStringLiteral("index"), index}}));
-    }
-    bool check(const QString& control, int value)
-    {
-        return h.ok(act(control, QStringLiteral("check"), {{QStringLiteral("value"), value}}));
-    }
-    QJsonValue image(const QString& control, const QString& window = test::C)
-    {
-        return h.get(window, control)[QStringLiteral("image")];
-    }
-    static QJsonValue size(int w, int h)
-    {
-        return QJsonObject{{QStringLiteral("w"), w}, {QStringLiteral("h"), h}};
-    }
-    void writeImage(const QString& file, int w, int h)
-    {
-        QImage picture(w, h, QImage::Format_RGB32);
-        picture.fill(Qt::darkBlue);
-        QVERIFY(picture.save(folder() + file, "BMP"));
-    }
-    QString preview(const QString& page, const QString& file)
-    {
-        return QStringLiteral("[BYNAME][") + page + QStringLiteral("][") + folder() + file +
-               QStringLiteral("][A][BMP]\r\n");
-    }
-};
-
-QString lines(const QStringList& l)
-{
-    return l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-}
-
 } // namespace
 
 class TstConsoleGraphics : public QObject {
@@ -120,25 +59,29 @@ private slots:
         QCOMPARE(f.sent(), (QList<Sent>{played(QStringLiteral("[E]"))}));
         f.check(QStringLiteral("FastCheck2"), 1);
 
-        // The quick count goes on air at once and leaves the stored graphic alone;
-        // it reads the count as it is now.
+        // A count click brings the prepared count box up to date (loaded and
+        // previewed again, nothing played); the quick count goes on air at
+        // once with the count as it is now and leaves the stored graphic alone.
         f.press(QStringLiteral("SBO_Lab(1)"));
-        f.sent();
+        const QString struck =
+            QString(command).replace(QStringLiteral("[S][0][0]"), QStringLiteral("[S][0][1]"));
+        QCOMPARE(f.sent(), (QList<Sent>{{9, struck},
+                                        {24, f.preview(QStringLiteral("SBO"),
+                                                       QStringLiteral("TempImageB.BMP"))}}));
         QVERIFY(f.click(QStringLiteral("SBO_Cmd")));
-        QCOMPARE(
-            f.sent(),
-            (QList<Sent>{Sent{
-                20, QString(command)
-                        .replace(QStringLiteral("[SBO][10]EFFECT"), QStringLiteral("[SBO][12][FO]"))
-                        .replace(QStringLiteral("[S][0][0]"), QStringLiteral("[S][0][1]"))}}));
+        QCOMPARE(f.sent(),
+                 (QList<Sent>{Sent{20, QString(struck).replace(QStringLiteral("[SBO][10]EFFECT"),
+                                                               QStringLiteral("[SBO][12][FO]"))}}));
         QVERIFY(f.click(QStringLiteral("Command5")));
-        QCOMPARE(f.sent(), (QList<Sent>{played(QStringLiteral("[FO][1]"))}));
+        QCOMPARE(f.sent(),
+                 (QList<Sent>{Sent{20, QString(struck).replace(QStringLiteral("EFFECT"),
+                                                               QStringLiteral("[FO][1]"))}}));
 
         QVERIFY(f.key(test::C, QStringLiteral("Escape")));
         QCOMPARE(f.sent(), (QList<Sent>{Sent{5, QStringLiteral("[BYNAME][7.SBO表]")}}));
     }
 
-    void theChecksStopAClickButKeepItsReference()
+    void theChecksStopAClick()
     {
         {
             Graphics f(QStringLiteral("sqlite"));
@@ -151,9 +94,9 @@ private slots:
             QCOMPARE(f.h.messages(), (QStringList{kLinkDown, kLinkDown}));
             QCOMPARE(f.sent(), (QList<Sent>{}));
             QVERIFY(!f.enabled(QStringLiteral("Command6")));
-            // Escape takes off what the list names, not the template's name.
+            // Nothing was played: Escape has nothing to take off.
             QVERIFY(f.key(test::C, QStringLiteral("Escape")));
-            QCOMPARE(f.sent(), (QList<Sent>{Sent{5, QStringLiteral("[BYNAME][工作人員名單]")}}));
+            QCOMPARE(f.sent(), (QList<Sent>{}));
             // Nothing prepared: a double-click on the preview sends nothing.
             f.h.net->connectedAnswer = 1;
             QVERIFY(f.h.ok(f.act(QStringLiteral("Image1"), QStringLiteral("dblclick"))));
@@ -259,17 +202,19 @@ private slots:
         const QString era = f.text(QStringLiteral("EraP"));
         QVERIFY(f.sent().value(0).text.contains(QStringLiteral("[ERAP][0][") + era + u']'));
 
-        // A batter with no profile: the message, nothing sent, the panel keeps
-        // the pitcher's line for its play button.
+        // A batter with no profile: the message, nothing sent, and the panel
+        // no longer offers the pitcher's line it had: play is off and the
+        // panel says why.
         f.exec(QStringLiteral("DELETE FROM 打者基本資料"));
+        QVERIFY(f.enabled(QStringLiteral("Command6")));
         QVERIFY(f.select(QStringLiteral("List4"), 7));
         QCOMPARE(f.h.messages(), (QStringList{QStringLiteral("無此打者資料/請檢查資料庫")}));
         QCOMPARE(f.sent(), (QList<Sent>{}));
-        QVERIFY(f.click(QStringLiteral("Command6")));
-        const QList<Sent> replay = f.sent();
-        QCOMPARE(replay.size(), 1);
-        QCOMPARE(replay[0].code, 20);
-        QVERIFY(replay[0].text.startsWith(QStringLiteral("[BYNAME][投手成績累計][8][E]")));
+        QVERIFY(!f.enabled(QStringLiteral("Command6")));
+        QCOMPARE(f.text(QStringLiteral("Image1")), QStringLiteral("無此打者資料"));
+        QVERIFY(!f.click(QStringLiteral("Command6")));
+        QVERIFY(f.h.ok(f.act(QStringLiteral("Image1"), QStringLiteral("dblclick"))));
+        QCOMPARE(f.sent(), (QList<Sent>{}));
     }
 
     void cumulativePagesAddTodayToTheSeason_data() { test::TestDatabase::addEngineRows(); }
@@ -386,7 +331,7 @@ private slots:
         QCOMPARE(f.sent().value(0), (Sent{9, rhe + rows}));
         auto d = f.tdb.open();
 
-        // The table gone: a message, nothing sent, the stored graphic stays.
+        // The table gone: a message, nothing sent, the panel disarmed.
         d->exec(QStringLiteral("DROP TABLE 下三棒"));
         d.reset();
         f.sent();
@@ -396,8 +341,8 @@ private slots:
         const QStringList said = f.h.messages();
         QCOMPARE(said.size(), 1);
         QVERIFY(said[0].endsWith(QStringLiteral("/請檢查資料庫")));
-        QVERIFY(f.click(QStringLiteral("Command5")));
-        QVERIFY(f.sent().value(0).text.startsWith(QStringLiteral("[BYNAME][RHE+下三棒][19][E]")));
+        QVERIFY(!f.enabled(QStringLiteral("Command5")));
+        QVERIFY(f.text(QStringLiteral("Image2")).startsWith(QStringLiteral("資料庫讀取失敗")));
     }
 
     void theConsoleCallsUpItsGraphics()
@@ -423,8 +368,8 @@ private slots:
     {
         Graphics f(QStringLiteral("sqlite"));
         QVERIFY(f.tdb.ok());
-        f.writeImage(QStringLiteral("TempImageB.BMP"), 720, 486);
-        f.writeImage(QStringLiteral("TempImageA.BMP"), 640, 480);
+        f.writePreviews({{QStringLiteral("TempImageB.BMP"), QSize(720, 486)},
+                         {QStringLiteral("TempImageA.BMP"), QSize(640, 480)}});
         QVERIFY(f.select(QStringLiteral("List3"), 7));
         // 720 × 486 fills the width of the box, 640 × 480 its height.
         QCOMPARE(f.image(QStringLiteral("Image2")), Graphics::size(240, 162));
@@ -451,10 +396,15 @@ private slots:
                          QStringLiteral("mDisplay"))[QStringLiteral("visible")]
                      .toBool());
 
-        // A preview file the CG has not written keeps the panel empty until
-        // it can be read; an unreadable one is ignored.
-        QFile::remove(f.folder() + QStringLiteral("TempImageB.BMP"));
+        // A preview the CG did not write is not shown: the file left from the
+        // graphic before would be another graphic than play sends.
+        f.h.net->onSend = nullptr;
         QVERIFY(f.select(QStringLiteral("List3"), 9));
+        QCOMPARE(f.image(QStringLiteral("Image2")), QJsonValue(QJsonValue::Null));
+        QCOMPARE(f.text(QStringLiteral("Image2")), QStringLiteral("沒有收到字幕機的預覽圖"));
+        QVERIFY(f.enabled(QStringLiteral("Command5")));
+        QFile::remove(f.folder() + QStringLiteral("TempImageB.BMP"));
+        QVERIFY(f.select(QStringLiteral("List3"), 8));
         QCOMPARE(f.image(QStringLiteral("Image2")), QJsonValue(QJsonValue::Null));
 
         // F2 clears with the link down too, and empties the on-air image.

@@ -101,12 +101,14 @@ private slots:
                  QStringLiteral("891"));
 
         // Delsetting removes the keys and changes nothing on screen.
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes"));
         QVERIFY(f.click(QStringLiteral("Command3")));
         QCOMPARE(f.h.settings.store.get(QStringLiteral("Round"), QStringLiteral("gone")),
                  QStringLiteral("gone"));
         QCOMPARE(f.h.settings.store.get(QStringLiteral("StrikeSL"), QStringLiteral("gone")),
                  QStringLiteral("gone"));
         QCOMPARE(f.text(QStringLiteral("Frame1")), QStringLiteral("4T"));
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes"));
         QVERIFY(f.click(QStringLiteral("Command3"))); // absent keys: silent
         QVERIFY(f.h.messages().isEmpty());
     }
@@ -155,6 +157,7 @@ private slots:
         QVERIFY(f.enabled(QStringLiteral("Command2(0)")));
 
         // Delsetting forgets the batter in progress too: the described opening.
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes"));
         QVERIFY(f.click(QStringLiteral("Command3")));
         QCOMPARE(f.h.settings.store.get(QStringLiteral("StrikeNow"), QStringLiteral("gone")),
                  QStringLiteral("gone"));

@@ -17,6 +17,8 @@ qint32 FakeQpxNet::isConnected(qint32 handle)
 qint32 FakeQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
 {
     calls.append({QStringLiteral("send"), handle, code, buffer});
+    if (onSend)
+        onSend(code, buffer);
     if (sendReplacement)
         buffer = *sendReplacement;
     return sendResult;

@@ -3,6 +3,7 @@
 #include "QpxNet.h"
 
 #include <QList>
+#include <functional>
 
 namespace hp::test {
 
@@ -22,6 +23,8 @@ public:
     // When set, the buffer of a send comes back as this.
     std::optional<QByteArray> sendReplacement;
     QList<Call> calls;
+    // Acts as the CG would on a send (writes a preview, …).
+    std::function<void(qint32 code, const QByteArray& text)> onSend;
 
     qint32 connectQpxSystem(const QByteArray& address) override;
     qint32 isConnected(qint32 handle) override;
