@@ -44,8 +44,15 @@ ConsoleDatabase::Action::~Action()
 {
     const bool outermost = m_db.m_depth == 1;
     m_db.end();
-    if (outermost)
-        emit m_db.actionEnded();
+    if (!outermost)
+        return;
+    // Whoever follows the change (the prepared graphics read the tables in
+    // units of their own) must not hide how this action ended from its caller.
+    const bool failed = m_db.m_actionFailed;
+    const QString refusal = m_db.m_refusal;
+    emit m_db.actionEnded();
+    m_db.m_actionFailed = failed;
+    m_db.m_refusal = refusal;
 }
 
 void ConsoleDatabase::setPreparation(

@@ -291,15 +291,13 @@ const StatementNames& statementNames()
             const QString h = half ? QStringLiteral(":T") : QStringLiteral(":B");
             add(QStringLiteral("SaveBatterStats") + h, {saveBatterStats(half, 1, {})});
             add(QStringLiteral("SavePitcherStats") + h, {savePitcherStats(half, {})});
-            add(QStringLiteral("Substitute") + h,
-                substitute(half, noRow, player, at));
+            add(QStringLiteral("Substitute") + h, substitute(half, noRow, player, at));
             add(QStringLiteral("ChangePitcher") + h, changePitcher(half, player, at));
         }
         add(QStringLiteral("SaveSboState"), {saveSboState({})});
         add(QStringLiteral("SaveLineScore"), {saveLineScore({}, {}).first()});
         add(QStringLiteral("RebuildNextThree#1"), {clearNextThree()});
-        add(QStringLiteral("RebuildNextThree#2"),
-            {nextThreeRow(1, noRow)});
+        add(QStringLiteral("RebuildNextThree#2"), {nextThreeRow(1, noRow)});
         return n;
     }();
     return names;
