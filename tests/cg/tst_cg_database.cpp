@@ -78,7 +78,7 @@ private slots:
         // The other client is answered at once, again and again, meanwhile.
         qint64 slowest = 0;
         int served = 0;
-        while (clock.elapsed() < 1500) {
+        while (clock.elapsed() < 1200) {
             QElapsedTimer ping;
             ping.start();
             QCOMPARE(exchange(other, QByteArray("P\0\0\0\0", 5)), 1);
@@ -89,10 +89,13 @@ private slots:
         qInfo("%d pings while the page waited, the slowest %lld ms", served, qlonglong(slowest));
         QVERIFY2(slowest < 300, qPrintable(QString::number(slowest)));
 
-        QByteArray in;
-        while (in.size() < 8 && clock.elapsed() < kBound + 2000)
-            if (waiting.waitForReadyRead(100))
-                in += waiting.readAll();
+        // The reply may have come in while the pings ran the event loop: take
+        // what the socket holds before waiting for more.
+        QByteArray in = waiting.readAll();
+        while (in.size() < 8 && clock.elapsed() < kBound + 2000) {
+            waiting.waitForReadyRead(100);
+            in += waiting.readAll();
+        }
         const qint64 replied = clock.elapsed();
         qInfo("the page's reply came after %lld ms", qlonglong(replied));
         QVERIFY2(in.size() >= 8, "no reply");
