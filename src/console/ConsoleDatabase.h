@@ -173,9 +173,9 @@ private:
     std::function<Result<Done>()> m_commitStep;
     std::function<void()> m_undoCommitStep;
     TodayCache m_cacheBeforeUnit; // the kept rows before an action that went to the journal
-    QString m_outage;          // the drain's words of why the actions wait
-    QString m_journalWords;    // why the journal could not be written
-    int m_forwarded = 0;       // units the drain stored (not refused) since the outage began
+    QString m_outage;             // the drain's words of why the actions wait
+    QString m_journalWords;       // why the journal could not be written
+    int m_forwarded = 0;          // units the drain stored (not refused) since the outage began
     int m_refused = 0;
     QThread m_thread;
     class JournalDrain* m_drain = nullptr;
