@@ -148,8 +148,14 @@ void Journal::load()
             << QStringLiteral("動作日誌 %1 無法讀取: %2").arg(m_fileName, file.errorString());
         return;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray bytes = file.readAll();
     file.close();
+    if (bytes.trimmed().isEmpty()) {
+        // Created, never written (a full folder, a stop in between): nothing waits.
+        QFile::remove(m_fileName);
+        return;
+    }
+    const QList<QByteArray> lines = bytes.split('\n');
     QJsonParseError error;
     const QJsonObject head = QJsonDocument::fromJson(lines.value(0), &error).object();
     if (head.value(QStringLiteral("journal")).toInt() != 2 ||
@@ -250,19 +256,26 @@ Result<Done> Journal::flush()
 Result<Done> Journal::appendLine(const QString& fileName, const QByteArray& line)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: what a failed write left is in the file, where it can be
+    // cut off again, not in a buffer that a later flush would add.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return Result<Done>::failure(file.errorString());
     const qint64 before = file.size();
     const QByteArray bytes = line + '\n';
     QString error;
-    if (file.write(bytes) != bytes.size() || !file.flush())
+    if (file.write(bytes) != bytes.size())
         error = file.errorString();
     else if (::fsync(file.handle()) != 0)
         error = QString::fromLocal8Bit(std::strerror(errno));
     if (error.isEmpty())
         return success();
-    // Nothing half-written stays: the next attempt appends whole lines.
-    file.resize(before);
+    // Nothing half-written stays: the next attempt appends whole lines, and
+    // a file this write began does not stay behind empty (it would read as
+    // a broken journal).
+    if (before == 0)
+        file.remove();
+    else
+        file.resize(before);
     return Result<Done>::failure(error.isEmpty() ? QStringLiteral("寫入失敗") : error);
 }
 

@@ -5,6 +5,7 @@
 #include "ConsoleStatements.h"
 #include "GameProgress.h"
 #include "Journal.h"
+#include "JournalFixture.h"
 #include "Outcomes.h"
 #include "PanelStatusBar.h"
 #include "Schema.h"
@@ -22,41 +23,10 @@ using namespace hp;
 using console::Journal;
 using console::TodayCache;
 using test::ConsoleFixture;
+using test::Game;
+using test::server;
 
 namespace {
-
-// A PostgreSQL server of this test's own, so that it can be stopped and
-// started again without disturbing anyone else's.
-class OwnServer {
-public:
-    bool start()
-    {
-        const QString out = script(QStringLiteral("start"));
-        m_connection = out.trimmed();
-        return !m_connection.isEmpty();
-    }
-    void pause() { script(QStringLiteral("pause")); }
-    void resume() { script(QStringLiteral("resume")); }
-    void stop()
-    {
-        if (!m_connection.isEmpty())
-            script(QStringLiteral("stop"));
-        m_connection.clear();
-    }
-    const QString& connection() const { return m_connection; }
-
-private:
-    QString script(const QString& command)
-    {
-        QProcess p;
-        // The folder itself, which the script hands to the server's user.
-        p.start(QStringLiteral("bash"), {QStringLiteral(PG_TEST_SCRIPT), command, m_dir.path()});
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
-    QTemporaryDir m_dir;
-    QString m_connection;
-};
 
 const QString kMissing = QStringLiteral("UPDATE 沒有這個表 SET S=?");
 
@@ -86,103 +56,6 @@ QByteArray readAll(const QString& name)
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-OwnServer& server()
-{
-    static OwnServer s;
-    return s;
-}
-
-struct Game : ConsoleFixture {
-    using ConsoleFixture::ConsoleFixture;
-
-    // One operator step: a count click, the next batter, the change of
-    // half-inning, or an outcome from its tab.
-    bool step(const QString& s)
-    {
-        if (s == QStringLiteral("S") || s == QStringLiteral("B") || s == QStringLiteral("O"))
-            return press(QStringLiteral("SBO_Lab(%1)").arg(QStringLiteral("SBO").indexOf(s) + 1));
-        if (s == QStringLiteral("next"))
-            return click(QStringLiteral("Command4"));
-        if (s == QStringLiteral("half"))
-            return click(QStringLiteral("Next_Command"));
-        const game::OutcomeRule* rule = game::findOutcome(s);
-        const bool out = rule->tab == game::OutcomeTab::Out;
-        act(QStringLiteral("SSTab3"), QStringLiteral("select"),
-            {{QStringLiteral("index"), out ? 1 : 0}});
-        return click(QStringLiteral("Command%1(%2)").arg(out ? 2 : 1).arg(rule->index));
-    }
-
-    // What the operator sees of the game.
-    QStringList screen()
-    {
-        QStringList out;
-        for (const char* c : {"NameS_Lab", "SS_Lab", "NameP_Lab", "SBO_Lab(1)", "SBO_Lab(2)",
-                              "SBO_Lab(3)", "Frame1", "TimesS_txt(1)", "TimesS_txt(2)", "BallG_txt",
-                              "BallB_txt", "RHE1_txt(2)", "RHE2_txt(2)"})
-            out << text(QString::fromLatin1(c));
-        return out;
-    }
-
-    // Every table the console writes, rows in a fixed order.
-    QStringList tables()
-    {
-        QStringList out;
-        auto d = db::Database::open(tdb.connectionString(), db::Database::Pooling::Fresh);
-        if (!d)
-            return {d.error()};
-        for (const QString& t : TodayCache::todayTables() + db::archiveTableNames()) {
-            const auto rows = d.value()->query(QStringLiteral("SELECT * FROM ") + t);
-            if (!rows)
-                return {rows.error()};
-            QStringList lines;
-            for (const db::Row& r : *rows)
-                lines << t + u':' + r.values().join(u'|');
-            lines.sort();
-            out += lines;
-        }
-        return out;
-    }
-
-    QString journalFile() { return Journal::besideSettings(h.settings.store.fileName()); }
-    Journal journal()
-    {
-        Journal j(journalFile(), console::statementNames());
-        j.load();
-        return j;
-    }
-    int waiting() { return int(journal().pending().size()); }
-
-    QLabel* panel3()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* console = qobject_cast<console::Baseball_Beat*>(w))
-                return console->statusPanels()->findChildren<QLabel*>().value(2);
-        return nullptr;
-    }
-
-    // The database goes away and comes back: the SQLite file is moved
-    // away (chmod does not stop root), the server is stopped.
-    void takeAway()
-    {
-        if (sqliteFile().isEmpty())
-            server().pause();
-        else
-            QVERIFY(QFile::rename(sqliteFile(), sqliteFile() + QStringLiteral(".away")));
-    }
-    void bringBack()
-    {
-        if (sqliteFile().isEmpty())
-            server().resume();
-        else
-            QVERIFY(QFile::rename(sqliteFile() + QStringLiteral(".away"), sqliteFile()));
-    }
-    QString sqliteFile()
-    {
-        const auto s = db::parseConnectionString(tdb.connectionString());
-        return s && s->engine == db::ConnectionSettings::Engine::SQLite ? s->file : QString();
-    }
-};
 
 // Two outs, the change of half-inning and the first batters of the other
 // team, with count clicks between the outcomes.
@@ -396,6 +269,15 @@ private slots:
         QVERIFY(!QFile::exists(file));
         QVERIFY(readAll(*aside).contains(unit));
         QVERIFY(!j.hasPending());
+
+        // A file created and never written (a full folder) is no broken
+        // journal: nothing waits, nothing is said, and it goes.
+        write(file, "\n");
+        Journal empty(file, names);
+        empty.load();
+        QVERIFY(!empty.hasPending());
+        QVERIFY(empty.problems().isEmpty());
+        QVERIFY(!QFile::exists(file));
     }
 
     void theKeptRowsAnswerAsTheDatabaseWould_data() { test::TestDatabase::addEngineRows(); }
@@ -813,7 +695,8 @@ private slots:
         const bool s = f.step(QStringLiteral("S"));
         const bool b = f.step(QStringLiteral("B"));
         const QString panel = f.h.panels(test::C).value(2);
-        const bool exists = QFile::exists(f.journalFile()) && QFileInfo(f.journalFile()).size() > 0;
+        // Not even an empty file, which would read as a broken journal.
+        const bool exists = QFile::exists(f.journalFile());
         setrlimit(RLIMIT_FSIZE, &limit);
         QVERIFY(s && b);
         QVERIFY2(panel.contains(QStringLiteral("動作日誌無法寫入")) &&
@@ -875,6 +758,101 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 8000);
         QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
                  (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    }
+
+    // The journal is appended to, one synced line a unit: with 600 units
+    // waiting, one more costs what it costs with a few, in the file and at
+    // the console (a count click while the database is away).
+    void oneMoreUnitCostsTheSameWithManyWaiting()
+    {
+        constexpr int kWaiting = 600;
+        constexpr int kTimed = 25;
+        auto median = [](QList<qint64> us) {
+            std::sort(us.begin(), us.end());
+            return us.isEmpty() ? 0 : us[us.size() / 2];
+        };
+        Game f(QStringLiteral("sqlite"), false);
+        QVERIFY(f.tdb.ok());
+        const db::GameIdentity game = db::gameIdentity(*f.tdb.open()).value();
+        console::TodayCache rows;
+        {
+            auto d = f.tdb.open();
+            for (const QString& table : TodayCache::keptTables())
+                rows.keep(table, d->query(QStringLiteral("SELECT * FROM ") + table).value());
+        }
+        auto unit = [&](int i) {
+            console::SboState sbo;
+            sbo.strikes = QString::number(i % 3);
+            sbo.balls = QString::number(i % 4);
+            sbo.outs = QString::number(i % 3);
+            return Journal::Unit{
+                i, game.game, QDateTime::currentDateTime(), {console::saveSboState(sbo)}};
+        };
+        QList<qint64> few;
+        QList<qint64> many;
+        {
+            Journal j(f.journalFile(), console::statementNames());
+            j.setGame(game.game, QStringLiteral("test"));
+            j.setTables(rows.snapshot(), 0);
+            for (int i = 1; i <= kWaiting + kTimed; ++i) {
+                QElapsedTimer t;
+                t.start();
+                QVERIFY(j.append(unit(i)));
+                if (i <= kTimed)
+                    few << t.nsecsElapsed() / 1000;
+                else if (i > kWaiting)
+                    many << t.nsecsElapsed() / 1000;
+            }
+        }
+        QCOMPARE(f.waiting(), kWaiting + kTimed);
+        // At the console, the database away: clicks with a few waiting, then
+        // with the same 600 units waiting before them.
+        auto click = [&] {
+            QList<qint64> out;
+            for (int i = 0; i < kTimed; ++i) {
+                QElapsedTimer t;
+                t.start();
+                if (!f.step(QStringLiteral("S")))
+                    return QList<qint64>{};
+                out << t.nsecsElapsed() / 1000;
+            }
+            return out;
+        };
+        QVERIFY(QFile::remove(f.journalFile()));
+        f.open(); // on the game's rows, which the actions are kept with
+        f.takeAway();
+        db::Database::closePool();
+        const QList<qint64> fewClicks = click();
+        QCOMPARE(f.waiting(), kTimed);
+        f.closeConsole();
+        QVERIFY(QFile::remove(f.journalFile()));
+        {
+            Journal j(f.journalFile(), console::statementNames());
+            j.setGame(game.game, QStringLiteral("test"));
+            j.setTables(rows.snapshot(), 0);
+            for (int i = 1; i <= kWaiting; ++i)
+                QVERIFY(j.append(unit(i)));
+        }
+        f.open();
+        const int before = f.waiting(); // the opening's own unit joins them
+        QVERIFY(before >= kWaiting);
+        const QList<qint64> manyClicks = click();
+        QCOMPARE(f.waiting(), before + kTimed);
+        f.closeConsole();
+        f.bringBack();
+        QCOMPARE(fewClicks.size(), kTimed);
+        QCOMPARE(manyClicks.size(), kTimed);
+        qInfo("one more unit in the file: %.2f ms with a few waiting, %.2f ms with %d (medians); "
+              "a count click: %.2f ms with a few waiting, %.2f ms with %d (medians), %.2f ms "
+              "worst",
+              median(few) / 1000.0, median(many) / 1000.0, kWaiting, median(fewClicks) / 1000.0,
+              median(manyClicks) / 1000.0, kWaiting,
+              *std::max_element(manyClicks.begin(), manyClicks.end()) / 1000.0);
+        // Loose, for a loaded machine: a rewrite of the file would cost
+        // tens of milliseconds more for each unit waiting.
+        QVERIFY2(median(many) < 3 * median(few) + 5000, qPrintable(QString::number(median(many))));
+        QVERIFY2(median(manyClicks) < 3 * median(fewClicks) + 10000,
+                 qPrintable(QString::number(median(manyClicks))));
     }
 
     // Many waiting units are stored while the window goes on answering.
