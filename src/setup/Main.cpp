@@ -289,8 +289,16 @@ bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const 
     return true;
 }
 
+bool Main::waitingActionsSettled()
+{
+    // The new game replaces the one the waiting actions belong to.
+    return !m_waitingActionsCheck || m_waitingActionsCheck(m_connectionString);
+}
+
 void Main::GO_Click()
 {
+    if (!waitingActionsSettled())
+        return;
     // The new game's keys go to the file together: a stop between them would
     // leave one game's teams beside another game's inning.
     app::SettingsStore::Batch settings(m_services.settings);

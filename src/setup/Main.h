@@ -48,6 +48,13 @@ public:
     // reload behind a database change).
     void reloadFirstTeamPitchers();
 
+    // Asked before GO writes anything, with the connection string: whether
+    // actions the console has left waiting are settled (GO stops on false).
+    void setWaitingActionsCheck(std::function<bool(const QString&)> check)
+    {
+        m_waitingActionsCheck = std::move(check);
+    }
+
 signals:
     // The operator chose a new database: the window is to be reloaded.
     void databaseChanged();
@@ -63,6 +70,7 @@ private:
     void StartCmd_Click();
     void GO_Click();
     void Command13_Click();
+    bool waitingActionsSettled();
 
     Selection selection() const;
     // Whether the season roster knows both starting pitchers; false (after
@@ -92,6 +100,7 @@ private:
     QPushButton* m_go;
     QPushButton* m_command13;
     ImageFolder* m_imageFolder;
+    std::function<bool(const QString&)> m_waitingActionsCheck;
 };
 
 } // namespace hp::setup

@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "OperatorDialogs.h"
 #include "SettingsStore.h"
+#include "WaitingActions.h"
 #include "mStart.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,9 @@ void Navigator::showStart()
 setup::Main* Navigator::newSetupWindow()
 {
     auto* window = new setup::Main(m_services, m_positionsFile);
+    window->setWaitingActionsCheck([services = m_services](const QString& connection) {
+        return console::settleWaitingActions(services, connection);
+    });
     connect(window, &setup::Main::databaseChanged, this, [this, window] { reloadSetup(window); });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
     // After 比賽開始 the operator goes on from the start window ("繼續比賽").

@@ -1,177 +1,244 @@
 #include "ConsoleFixture.h"
+#include "ConsoleProcess.h"
+#include "GameProgress.h"
+#include "JournalFixture.h"
 #include "RandomPlay.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <sys/mount.h>
 
 using namespace hp;
 
+using console::Journal;
+using test::Console;
+using test::Game;
+using test::server;
+
 namespace {
 
-// The controls whose values make up what the operator sees of the game.
-QStringList screenControls()
+bool step(Console& console, const QString& s)
 {
-    QStringList names{
-        QStringLiteral("Frame1"),      QStringLiteral("SS_Lab"),    QStringLiteral("NameS_Lab"),
-        QStringLiteral("StrikeS_txt"), QStringLiteral("SaveS_txt"), QStringLiteral("HomeS_txt"),
-        QStringLiteral("PointS_txt"),  QStringLiteral("NameP_Lab"), QStringLiteral("RoundS_txt"),
-        QStringLiteral("BallG_txt"),   QStringLiteral("BallB_txt"), QStringLiteral("SaveP_txt"),
-        QStringLiteral("OutP_txt"),    QStringLiteral("FourP_txt")};
-    for (int i = 1; i <= 3; ++i)
-        names << QStringLiteral("SBO_Lab(%1)").arg(i) << QStringLiteral("Base_Check(%1)").arg(i)
-              << QStringLiteral("RHE1_txt(%1)").arg(i) << QStringLiteral("RHE2_txt(%1)").arg(i);
-    for (int i = 1; i <= 8; ++i)
-        names << QStringLiteral("TimesS_txt(%1)").arg(i);
-    for (int i = 1; i <= 12; ++i)
-        names << QStringLiteral("Score1_txt(%1)").arg(i) << QStringLiteral("Score2_txt(%1)").arg(i);
-    return names;
+    return test::operatorStep(
+        [&](const QString& control, const QString& action, const QJsonObject& extra) {
+            return console.act(test::C, control, action, extra);
+        },
+        s);
 }
 
-// The program as its own process on a game database, driven over its
-// remote-control port, and killed without warning.
-class Console {
+QStringList filesLike(const QString& dir, const QString& pattern)
+{
+    return QDir(dir).entryList({pattern}, QDir::Files);
+}
+
+// A small file system of its own for the settings file and its journal,
+// filled up when asked; unmounted when done.
+class FullFolder {
 public:
-    Console(const QString& settings, const QString& record)
-        : m_settings(settings)
-        , m_record(record)
+    FullFolder()
     {
+        m_mounted = ::mount("tmpfs", qPrintable(m_dir.path()), "tmpfs", 0, "size=256k") == 0;
     }
-    ~Console() { kill(); }
-
-    bool start()
+    ~FullFolder()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(qEnvironmentVariable("HOMEPLATE_BINARY"),
-                        {QStringLiteral("--automation"), QStringLiteral("--remote"),
-                         QString::number(port), QStringLiteral("--cg-backend"),
-                         QStringLiteral("record:") + m_record, QStringLiteral("--settings"),
-                         m_settings});
-        if (!m_process.waitForStarted())
-            return false;
-        for (int i = 0; i < 200; ++i) {
-            m_socket.connectToHost(QHostAddress::LocalHost, port);
-            if (m_socket.waitForConnected(200))
-                return ok(act(QStringLiteral("mStart"), QStringLiteral("Command2"),
-                              QStringLiteral("click")));
-            m_socket.abort();
-            QTest::qWait(20);
-        }
-        return false;
+        if (m_mounted)
+            ::umount2(qPrintable(m_dir.path()), MNT_DETACH);
     }
-
-    void kill()
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_dir.path(); }
+    // Nothing more can be written.
+    void fill()
     {
-        m_socket.abort();
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill(); // SIGKILL: no handler of the program runs
-        m_process.waitForFinished(5000);
+        QFile filler(m_dir.filePath(QStringLiteral("filler")));
+        filler.open(QIODevice::WriteOnly);
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush())
+            ;
+        QFile small(m_dir.filePath(QStringLiteral("filler2")));
+        small.open(QIODevice::WriteOnly);
+        while (small.write("x", 1) == 1 && small.flush())
+            ;
     }
-
-    QJsonObject call(const QJsonObject& request, bool wait = true)
+    void empty()
     {
-        m_socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
-        m_socket.waitForBytesWritten(2000);
-        if (!wait)
-            return {};
-        while (!m_socket.canReadLine())
-            if (!m_socket.waitForReadyRead(10000))
-                return {};
-        return QJsonDocument::fromJson(m_socket.readLine()).object();
-    }
-    QJsonObject act(const QString& window, const QString& control, const QString& action,
-                    QJsonObject extra = {}, bool wait = true)
-    {
-        extra.insert(QStringLiteral("op"), QStringLiteral("act"));
-        extra.insert(QStringLiteral("window"), window);
-        extra.insert(QStringLiteral("control"), control);
-        extra.insert(QStringLiteral("action"), action);
-        return call(extra, wait);
-    }
-    static bool ok(const QJsonObject& r) { return r.value(QStringLiteral("ok")).toBool(); }
-    qint64 pid() const { return m_process.processId(); }
-
-    // What the operator sees: text or tick of every game control.
-    QStringList screen()
-    {
-        const QJsonObject all = call({{QStringLiteral("op"), QStringLiteral("dump")},
-                                      {QStringLiteral("window"), test::C}})
-                                    .value(QStringLiteral("controls"))
-                                    .toObject();
-        QStringList out;
-        for (const QString& name : screenControls()) {
-            const QJsonObject c = all.value(name).toObject();
-            out << name + u'=' +
-                       (c.value(QStringLiteral("type")).toString() == QStringLiteral("check")
-                            ? QString::number(c.value(QStringLiteral("checked")).toInt())
-                            : c.value(QStringLiteral("text")).toString());
-        }
-        return out;
-    }
-    bool enabled(const QString& control)
-    {
-        return call({{QStringLiteral("op"), QStringLiteral("get")},
-                     {QStringLiteral("window"), test::C},
-                     {QStringLiteral("control"), control}})
-            .value(QStringLiteral("state"))
-            .toObject()
-            .value(QStringLiteral("enabled"))
-            .toBool();
+        QFile::remove(m_dir.filePath(QStringLiteral("filler")));
+        QFile::remove(m_dir.filePath(QStringLiteral("filler2")));
     }
 
 private:
-    QString m_settings;
-    QString m_record;
-    QProcess m_process;
-    QTcpSocket m_socket;
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
 };
 
 } // namespace
 
 class TstConsoleKill : public QObject {
     Q_OBJECT
+    bool m_ownServer = false;
+
 private slots:
+    void initTestCase()
+    {
+        if (!qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty()) {
+            QVERIFY(server().start());
+            qputenv("HOMEPLATE_TEST_PG", server().connection().toUtf8());
+            m_ownServer = true;
+        }
+    }
+    void cleanupTestCase()
+    {
+        if (m_ownServer)
+            server().stop();
+    }
     void cleanup() { db::Database::closePool(); }
 
-    // A second console on the same settings file would write the same
-    // journal: it says who holds the file and goes, and once the first is
-    // killed the lock it left is taken over.
-    void oneConsolePerSettingsFile()
+    // A console killed during an outage leaves its journal; GO gives the
+    // tables another game; a console started while the database is still
+    // away cannot tell, adds to the journal and is killed too. Once the
+    // database answers, the next start sets the journal aside, renamed with
+    // every unit in it, and applies none of it to the new game.
+    void aForeignJournalLeftByKillsIsNeverApplied_data() { test::TestDatabase::addEngineRows(); }
+    void aForeignJournalLeftByKillsIsNeverApplied()
     {
-        test::ConsoleFixture game(QStringLiteral("sqlite"), false);
-        QVERIFY(game.tdb.ok());
-        const QString settings = game.h.settings.dir.filePath(QStringLiteral("settings.ini"));
-        Console first(settings, game.h.settings.dir.filePath(QStringLiteral("cg1.jsonl")));
-        QVERIFY(first.start());
-        QProcess second;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
-        second.setProcessEnvironment(env);
-        const QStringList args{QStringLiteral("--automation"), QStringLiteral("--cg-backend"),
-                               QStringLiteral("record:") +
-                                   game.h.settings.dir.filePath(QStringLiteral("cg2.jsonl")),
-                               QStringLiteral("--settings"), settings};
-        second.start(qEnvironmentVariable("HOMEPLATE_BINARY"), args);
-        QVERIFY(second.waitForFinished(20000));
-        QCOMPARE(second.exitCode(), 1);
-        const QString said = QString::fromLocal8Bit(second.readAllStandardError());
-        QVERIFY2(said.contains(QStringLiteral("in use by process %1").arg(first.pid())),
-                 qPrintable(said));
-        first.kill();
-        Console again(settings, game.h.settings.dir.filePath(QStringLiteral("cg3.jsonl")));
+        QFETCH(QString, engine);
+        Game f(engine, false);
+        QVERIFY(f.tdb.ok());
+        const QString settings = f.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        auto record = [&](int n) {
+            return f.h.settings.dir.filePath(QStringLiteral("cg%1.jsonl").arg(n));
+        };
+        {
+            Console first(settings, record(1));
+            QVERIFY(first.start());
+            f.takeAway();
+            for (const char* s : {"S", "B", "一壘"})
+                QVERIFY(step(first, QString::fromUtf8(s)));
+            first.kill();
+        }
+        const int left = f.waiting();
+        QVERIFY(left > 0);
+        f.bringBack();
+        QString newFirst;
+        {
+            auto d = f.tdb.open();
+            const QStringList teams = setup::loadTeams(*d).value();
+            const setup::Selection s{Game::team(*d, teams[2]), Game::team(*d, teams[3])};
+            QVERIFY(d->transaction([&] { return setup::initialiseGame(*d, s); }));
+            newFirst = teams[2];
+        }
+        for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
+            f.h.settings.store.erase(QString::fromLatin1(key));
+        const QString newGame = db::gameIdentity(*f.tdb.open()).value().game;
+        db::Database::closePool();
+        f.takeAway();
+        {
+            Console second(settings, record(2));
+            QVERIFY(second.start());
+            for (const char* s : {"S", "S"})
+                QVERIFY(step(second, QString::fromUtf8(s)));
+            second.kill();
+        }
+        const int all = f.waiting();
+        QVERIFY2(all >= left + 2, qPrintable(QString::number(all)));
+        f.bringBack();
+        Console third(settings, record(3));
+        QVERIFY(third.start());
+        const QString messages = third.messages().join(u'\n');
+        QVERIFY2(messages.contains(QStringLiteral("另一場比賽")), qPrintable(messages));
+        QVERIFY2(third.panels().value(2).contains(QStringLiteral("另一場比賽")),
+                 qPrintable(third.panels().value(2)));
+        QVERIFY(!QFile::exists(f.journalFile()));
+        const QStringList aside =
+            filesLike(f.h.settings.dir.path(), QStringLiteral("*.journal.jsonl.aside-*"));
+        QCOMPARE(aside.size(), 1);
+        Journal kept(f.h.settings.dir.filePath(aside[0]), console::statementNames());
+        kept.load();
+        QCOMPARE(kept.pending().size(), all);
+        third.kill();
+        // The new game as GO left it.
+        QCOMPARE(db::gameIdentity(*f.tdb.open()).value().game, newGame);
+        QCOMPARE(f.row(QStringLiteral("SELECT Item1,S,B FROM SBO表")).values(),
+                 (QStringList{newFirst, QStringLiteral("0"), QStringLiteral("0")}));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("安打")),
+            QStringLiteral("0"));
+    }
+
+    // The folder of the settings file fills up while actions wait in the
+    // journal. The panel says the new ones are in memory only and claims
+    // nothing stored; killed then, those are gone. The next start stores
+    // the ones the journal holds, whole, and nothing else: no piece of a
+    // line that did not fit spoils them.
+    void aFullJournalFolderClaimsNothing_data() { test::TestDatabase::addEngineRows(); }
+    void aFullJournalFolderClaimsNothing()
+    {
+        QFETCH(QString, engine);
+        FullFolder folder;
+        if (!folder.mounted())
+            QSKIP("cannot mount a file system of the test's own here");
+        Game f(engine, false);
+        QVERIFY(f.tdb.ok());
+        const QString settings = QDir(folder.path()).filePath(QStringLiteral("settings.ini"));
+        QVERIFY(QFile::copy(f.h.settings.dir.filePath(QStringLiteral("settings.ini")), settings));
+        const QString journal = Journal::besideSettings(settings);
+        Console console(settings, f.h.settings.dir.filePath(QStringLiteral("cg1.jsonl")));
+        QVERIFY(console.start());
+        QVERIFY(step(console, QStringLiteral("S"))); // stored: 1-0
+        f.takeAway();
+        QVERIFY(step(console, QStringLiteral("B"))); // in the journal: 1-1
+        const QByteArray kept = [&] {
+            QFile j(journal);
+            return j.open(QIODevice::ReadOnly) ? j.readAll() : QByteArray();
+        }();
+        QVERIFY(!kept.isEmpty());
+        folder.fill();
+        // The journal's last block still takes a line or two: strikes up and
+        // down until a line does not fit.
+        QString panel;
+        int pressed = 0;
+        while (pressed < 200 && !panel.contains(QStringLiteral("動作只在記憶體中"))) {
+            QJsonObject extra;
+            if (pressed % 2 == 1)
+                extra.insert(QStringLiteral("mods"), QJsonArray{QStringLiteral("ctrl")});
+            QVERIFY(Console::ok(console.act(test::C, QStringLiteral("SBO_Lab(1)"),
+                                            QStringLiteral("press"), extra)));
+            ++pressed;
+            panel = console.panels().value(2);
+        }
+        QVERIFY2(panel.contains(QStringLiteral("動作日誌無法寫入")) &&
+                     panel.contains(QStringLiteral("動作只在記憶體中")),
+                 qPrintable(panel));
+        QVERIFY2(!panel.contains(QStringLiteral("已存入")), qPrintable(panel));
+        // A retry tick later, still nothing claimed.
+        QTest::qWait(2500);
+        QVERIFY2(!console.panels().value(2).contains(QStringLiteral("已存入")),
+                 qPrintable(console.panels().value(2)));
+        console.kill();
+        // What the file holds is whole lines: the B and the presses that fit.
+        Journal left(journal, console::statementNames());
+        left.load();
+        QVERIFY2(left.problems().isEmpty(), qPrintable(left.problems().join(u'\n')));
+        const qsizetype fitted = left.pending().size() - 1;
+        QVERIFY(fitted >= 0 && fitted < pressed);
+        const QString strikes = fitted % 2 == 1 ? QStringLiteral("2") : QStringLiteral("1");
+        folder.empty();
+        f.bringBack();
+        Console again(settings, f.h.settings.dir.filePath(QStringLiteral("cg2.jsonl")));
         QVERIFY(again.start());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(journal), 8000);
+        const QString messages = again.messages().join(u'\n');
+        QVERIFY2(!messages.contains(QStringLiteral("動作日誌")), qPrintable(messages));
+        QVERIFY(filesLike(folder.path(), QStringLiteral("*.journal*")).isEmpty());
+        QCOMPARE(again.screen().filter(QStringLiteral("SBO_Lab(")),
+                 (QStringList{QStringLiteral("SBO_Lab(1)=") + strikes,
+                              QStringLiteral("SBO_Lab(2)=1"), QStringLiteral("SBO_Lab(3)=0")}));
+        again.kill();
+        QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
+                 (QStringList{strikes, QStringLiteral("1")}));
     }
 
     // Killed at random moments of a scripted game, the console opens again on

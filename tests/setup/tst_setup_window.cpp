@@ -1,5 +1,6 @@
 #include "DemoSeason.h"
 #include "RemoteHarness.h"
+#include "SetupSteps.h"
 #include "TestDatabase.h"
 
 #include <QtTest>
@@ -8,7 +9,7 @@ using namespace hp;
 
 namespace {
 
-const QString M = QStringLiteral("Main");
+using test::M;
 
 QStringList items(test::RemoteHarness& h, const QString& control)
 {
@@ -52,28 +53,11 @@ struct SetupFixture {
     }
     QJsonObject select(const QString& control, int index)
     {
-        return act(control, QStringLiteral("select"), {{QStringLiteral("index"), index}});
+        return test::selectIn(h, control, index);
     }
     void click(const QString& control) { act(control, QStringLiteral("click")); }
-    void chooseTeams(int first = 0, int second = 0)
-    {
-        select(QStringLiteral("List1"), first);
-        click(QStringLiteral("Command1"));
-        select(QStringLiteral("List1"), second);
-        click(QStringLiteral("Command3"));
-        click(QStringLiteral("StartCmd"));
-    }
-    void fillOrders()
-    {
-        for (int i = 0; i < 9; ++i)
-            act(QStringLiteral("List4(0)"), QStringLiteral("dblclick"),
-                {{QStringLiteral("index"), 0}});
-        select(QStringLiteral("SSTab1"), 1);
-        for (int i = 0; i < 9; ++i)
-            act(QStringLiteral("List4(1)"), QStringLiteral("dblclick"),
-                {{QStringLiteral("index"), 0}});
-        select(QStringLiteral("SSTab1"), 0);
-    }
+    void chooseTeams(int first = 0, int second = 0) { test::chooseTeams(h, first, second); }
+    void fillOrders() { test::fillOrders(h); }
     std::unique_ptr<db::Database> db() { return tdb.open(); }
 };
 

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "ConsoleFixture.h"
+
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <functional>
+
+namespace hp::test {
+
+// The controls whose values make up what the operator sees of the game.
+inline QStringList screenControls()
+{
+    QStringList names{
+        QStringLiteral("Frame1"),      QStringLiteral("SS_Lab"),    QStringLiteral("NameS_Lab"),
+        QStringLiteral("StrikeS_txt"), QStringLiteral("SaveS_txt"), QStringLiteral("HomeS_txt"),
+        QStringLiteral("PointS_txt"),  QStringLiteral("NameP_Lab"), QStringLiteral("RoundS_txt"),
+        QStringLiteral("BallG_txt"),   QStringLiteral("BallB_txt"), QStringLiteral("SaveP_txt"),
+        QStringLiteral("OutP_txt"),    QStringLiteral("FourP_txt")};
+    for (int i = 1; i <= 3; ++i)
+        names << QStringLiteral("SBO_Lab(%1)").arg(i) << QStringLiteral("Base_Check(%1)").arg(i)
+              << QStringLiteral("RHE1_txt(%1)").arg(i) << QStringLiteral("RHE2_txt(%1)").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        names << QStringLiteral("TimesS_txt(%1)").arg(i);
+    for (int i = 1; i <= 12; ++i)
+        names << QStringLiteral("Score1_txt(%1)").arg(i) << QStringLiteral("Score2_txt(%1)").arg(i);
+    return names;
+}
+
+// The program as its own process on a game database, driven over its
+// remote-control port, and killed without warning.
+class Console {
+public:
+    Console(const QString& settings, const QString& record)
+        : m_settings(settings)
+        , m_record(record)
+    {
+    }
+    ~Console() { kill(); }
+
+    // Run in the child between fork and exec (limits of its own).
+    void setChildModifier(std::function<void()> modifier)
+    {
+        m_process.setChildProcessModifier(std::move(modifier));
+    }
+
+    bool start()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(qEnvironmentVariable("HOMEPLATE_BINARY"),
+                        {QStringLiteral("--automation"), QStringLiteral("--remote"),
+                         QString::number(port), QStringLiteral("--cg-backend"),
+                         QStringLiteral("record:") + m_record, QStringLiteral("--settings"),
+                         m_settings});
+        if (!m_process.waitForStarted())
+            return false;
+        for (int i = 0; i < 200; ++i) {
+            m_socket.connectToHost(QHostAddress::LocalHost, port);
+            if (m_socket.waitForConnected(200))
+                return ok(act(QStringLiteral("mStart"), QStringLiteral("Command2"),
+                              QStringLiteral("click")));
+            m_socket.abort();
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    void kill()
+    {
+        m_socket.abort();
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.kill(); // SIGKILL: no handler of the program runs
+        m_process.waitForFinished(5000);
+    }
+
+    QJsonObject call(const QJsonObject& request, bool wait = true)
+    {
+        m_socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        m_socket.waitForBytesWritten(2000);
+        if (!wait)
+            return {};
+        while (!m_socket.canReadLine())
+            if (!m_socket.waitForReadyRead(10000))
+                return {};
+        return QJsonDocument::fromJson(m_socket.readLine()).object();
+    }
+    QJsonObject act(const QString& window, const QString& control, const QString& action,
+                    QJsonObject extra = {}, bool wait = true)
+    {
+        extra.insert(QStringLiteral("op"), QStringLiteral("act"));
+        extra.insert(QStringLiteral("window"), window);
+        extra.insert(QStringLiteral("control"), control);
+        extra.insert(QStringLiteral("action"), action);
+        return call(extra, wait);
+    }
+    // The console's status panels, and the messages shown since the last call
+    // as "text/title".
+    QStringList panels()
+    {
+        QStringList out;
+        for (const QJsonValue& v : call({{QStringLiteral("op"), QStringLiteral("get")},
+                                         {QStringLiteral("window"), test::C},
+                                         {QStringLiteral("control"), QStringLiteral("StatusBar1")}})
+                                       .value(QStringLiteral("state"))
+                                       .toObject()
+                                       .value(QStringLiteral("panels"))
+                                       .toArray())
+            out << v.toString();
+        return out;
+    }
+    QStringList messages()
+    {
+        QStringList out;
+        for (const QJsonValue& e : call({{QStringLiteral("op"), QStringLiteral("events")}})
+                                       .value(QStringLiteral("events"))
+                                       .toArray())
+            if (e[QStringLiteral("kind")] == QStringLiteral("message"))
+                out << e[QStringLiteral("text")].toString() + u'/' +
+                           e[QStringLiteral("title")].toString();
+        return out;
+    }
+    static bool ok(const QJsonObject& r) { return r.value(QStringLiteral("ok")).toBool(); }
+    qint64 pid() const { return m_process.processId(); }
+
+    // What the operator sees: text or tick of every game control.
+    QStringList screen()
+    {
+        const QJsonObject all = call({{QStringLiteral("op"), QStringLiteral("dump")},
+                                      {QStringLiteral("window"), test::C}})
+                                    .value(QStringLiteral("controls"))
+                                    .toObject();
+        QStringList out;
+        for (const QString& name : screenControls()) {
+            const QJsonObject c = all.value(name).toObject();
+            out << name + u'=' +
+                       (c.value(QStringLiteral("type")).toString() == QStringLiteral("check")
+                            ? QString::number(c.value(QStringLiteral("checked")).toInt())
+                            : c.value(QStringLiteral("text")).toString());
+        }
+        return out;
+    }
+    bool enabled(const QString& control)
+    {
+        return call({{QStringLiteral("op"), QStringLiteral("get")},
+                     {QStringLiteral("window"), test::C},
+                     {QStringLiteral("control"), control}})
+            .value(QStringLiteral("state"))
+            .toObject()
+            .value(QStringLiteral("enabled"))
+            .toBool();
+    }
+
+private:
+    QString m_settings;
+    QString m_record;
+    QProcess m_process;
+    QTcpSocket m_socket;
+};
+
+} // namespace hp::test
