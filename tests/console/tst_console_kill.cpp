@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <csignal>
 #include <sys/mount.h>
 
 using namespace hp;
@@ -72,6 +73,32 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
+};
+
+// The console's PostgreSQL backends (every client of the game's database
+// but the test's own) stopped, and always let go on again.
+class FrozenBackends {
+public:
+    explicit FrozenBackends(db::Database& d)
+    {
+        const auto rows = d.query(
+            QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = current_database() "
+                           "AND pid <> pg_backend_pid() AND backend_type = 'client backend'"));
+        if (rows)
+            for (const db::Row& r : *rows)
+                if (::kill(pid_t(r.value(QStringLiteral("pid")).toLongLong()), SIGSTOP) == 0)
+                    m_pids << pid_t(r.value(QStringLiteral("pid")).toLongLong());
+    }
+    ~FrozenBackends() { thaw(); }
+    int count() const { return int(m_pids.size()); }
+    void thaw()
+    {
+        for (const pid_t pid : std::exchange(m_pids, {}))
+            ::kill(pid, SIGCONT);
+    }
+
+private:
+    QList<pid_t> m_pids;
 };
 
 } // namespace
@@ -166,6 +193,50 @@ private slots:
         QCOMPARE(
             f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("安打")),
             QStringLiteral("0"));
+    }
+
+    // The console's PostgreSQL backend freezes in the middle of the game:
+    // each action waits a quarter of a second at most and goes to the
+    // journal; killed then, the console comes back once the backend goes on
+    // and stores each action once, in order.
+    void aConsoleKilledOnAFrozenBackendStoresEachActionOnce()
+    {
+        if (qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty())
+            QSKIP("no PostgreSQL server");
+        Game f(QStringLiteral("postgresql"), false);
+        QVERIFY(f.tdb.ok());
+        const QString settings = f.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        Console console(settings, f.h.settings.dir.filePath(QStringLiteral("cg1.jsonl")));
+        QVERIFY(console.start());
+        QVERIFY(step(console, QStringLiteral("S"))); // stored: 1-0
+        auto own = f.tdb.open();
+        FrozenBackends frozen(*own);
+        QVERIFY(frozen.count() > 0);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(step(console, QStringLiteral("B")));
+        const qint64 first = t.restart();
+        QVERIFY(step(console, QStringLiteral("B")));
+        QVERIFY(step(console, QStringLiteral("S")));
+        const qint64 next = t.elapsed();
+        const QStringList screen = console.screen().filter(QStringLiteral("SBO_Lab("));
+        qInfo("frozen backend, the console as its own process: %lld ms, then %lld ms for two",
+              first, next);
+        QVERIFY2(first < 1500 && next < 1500, qPrintable(QString::number(first)));
+        QCOMPARE(screen,
+                 (QStringList{QStringLiteral("SBO_Lab(1)=2"), QStringLiteral("SBO_Lab(2)=2"),
+                              QStringLiteral("SBO_Lab(3)=0")}));
+        console.kill();
+        frozen.thaw();
+        own.reset();
+        Console again(settings, f.h.settings.dir.filePath(QStringLiteral("cg2.jsonl")));
+        QVERIFY(again.start());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(f.journalFile()), 15000);
+        QCOMPARE(again.screen().filter(QStringLiteral("SBO_Lab(")), screen);
+        again.kill();
+        QCOMPARE(f.row(QStringLiteral("SELECT S,B FROM SBO表")).values(),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("2")}));
+        QVERIFY(f.journal().readRejected().isEmpty());
     }
 
     // The folder of the settings file fills up while actions wait in the
