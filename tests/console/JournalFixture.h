@@ -79,6 +79,18 @@ inline OwnServer& server()
     return s;
 }
 
+// With a PostgreSQL server named in HOMEPLATE_TEST_PG, the tests use one of
+// their own instead (server().stop() ends it); false when it did not start.
+inline bool useOwnServer()
+{
+    if (qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty())
+        return true;
+    if (!server().start())
+        return false;
+    qputenv("HOMEPLATE_TEST_PG", server().connection().toUtf8());
+    return true;
+}
+
 struct Game : ConsoleFixture {
     using ConsoleFixture::ConsoleFixture;
 

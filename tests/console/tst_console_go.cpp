@@ -55,22 +55,9 @@ Q_DECLARE_METATYPE(Answer)
 class TstConsoleGo : public QObject {
     Q_OBJECT
 
-    bool m_ownServer = false;
-
 private slots:
-    void initTestCase()
-    {
-        if (!qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty()) {
-            QVERIFY(server().start());
-            qputenv("HOMEPLATE_TEST_PG", server().connection().toUtf8());
-            m_ownServer = true;
-        }
-    }
-    void cleanupTestCase()
-    {
-        if (m_ownServer)
-            server().stop();
-    }
+    void initTestCase() { QVERIFY(test::useOwnServer()); }
+    void cleanupTestCase() { server().stop(); }
     void cleanup() { db::Database::closePool(); }
 
     // Actions of the last game still wait in the journal when GO is pressed

@@ -86,7 +86,6 @@ Q_DECLARE_METATYPE(Outage)
 class TstConsoleJournal : public QObject {
     Q_OBJECT
 
-    bool m_ownServer = false;
     QMap<QString, Run> m_reference;
 
     void play(const QString& engine, Outage outage, Run& run)
@@ -144,19 +143,8 @@ class TstConsoleJournal : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (!qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty()) {
-            QVERIFY(server().start());
-            qputenv("HOMEPLATE_TEST_PG", server().connection().toUtf8());
-            m_ownServer = true;
-        }
-    }
-    void cleanupTestCase()
-    {
-        if (m_ownServer)
-            server().stop();
-    }
+    void initTestCase() { QVERIFY(test::useOwnServer()); }
+    void cleanupTestCase() { server().stop(); }
     void cleanup() { db::Database::closePool(); }
 
     void theJournalKeepsNamedUnitsOneALine()

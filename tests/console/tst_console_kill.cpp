@@ -105,22 +105,9 @@ private:
 
 class TstConsoleKill : public QObject {
     Q_OBJECT
-    bool m_ownServer = false;
-
 private slots:
-    void initTestCase()
-    {
-        if (!qEnvironmentVariable("HOMEPLATE_TEST_PG").isEmpty()) {
-            QVERIFY(server().start());
-            qputenv("HOMEPLATE_TEST_PG", server().connection().toUtf8());
-            m_ownServer = true;
-        }
-    }
-    void cleanupTestCase()
-    {
-        if (m_ownServer)
-            server().stop();
-    }
+    void initTestCase() { QVERIFY(test::useOwnServer()); }
+    void cleanupTestCase() { server().stop(); }
     void cleanup() { db::Database::closePool(); }
 
     // A console killed during an outage leaves its journal; GO gives the
