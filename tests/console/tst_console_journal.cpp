@@ -880,15 +880,12 @@ private slots:
     // Many waiting units are stored while the window goes on answering.
     void manyWaitingUnitsDrainWhileTheWindowAnswers()
     {
-        // Seen once in a CI run: the drain stored none of the waiting units
-        // in 60 s while it passes on a developer's machine. Until that stall
-        // is understood the run that decides a landing leaves it out; run it
-        // by hand (CI unset) when working on the drain.
-        if (!qEnvironmentVariableIsEmpty("CI"))
-            QSKIP("the drain stall seen in CI is not understood yet");
         const int units = qEnvironmentVariableIntValue("HOMEPLATE_DRAIN_UNITS") > 0
                               ? qEnvironmentVariableIntValue("HOMEPLATE_DRAIN_UNITS")
                               : 3000;
+        // What the drain did is in the log when the figure is not met.
+        QLoggingCategory::setFilterRules(QStringLiteral("homeplate.console.drain.debug=true"));
+        const auto quietAgain = qScopeGuard([] { QLoggingCategory::setFilterRules({}); });
         Game f(QStringLiteral("sqlite"), false);
         QVERIFY(f.tdb.ok());
         const db::GameIdentity game = db::gameIdentity(*f.tdb.open()).value();
@@ -924,8 +921,16 @@ private slots:
         QElapsedTimer drain;
         drain.start();
         f.open();
+        // The clicks go on until the journal's units are in the tables. Each
+        // click joins the journal behind them, so the journal itself empties
+        // only once the clicks stop (the drain is always a unit behind a
+        // window that never pauses).
+        auto storedThrough = [&] {
+            const auto identity = db::gameIdentity(*f.tdb.open());
+            return identity ? identity->lastSeq : 0;
+        };
         QList<qint64> clicks;
-        while (f.waiting() > 0 && drain.elapsed() < 60000) {
+        while (storedThrough() < units && drain.elapsed() < 60000) {
             QElapsedTimer t;
             t.start();
             QVERIFY(f.step(QStringLiteral("S")));
@@ -933,12 +938,12 @@ private slots:
             QTest::qWait(5);
         }
         const qint64 spent = drain.elapsed();
+        QTRY_COMPARE_WITH_TIMEOUT(f.waiting(), 0, 20000);
         const qint64 p99 = p99Of(clicks);
         const qint64 quietP99 = p99Of(quiet);
         qInfo("%d waiting units stored in %lld ms; %lld count clicks meanwhile, p99 %.1f ms "
               "(%.1f ms with nothing waiting)",
               units, spent, qint64(clicks.size()), p99 / 1000.0, quietP99 / 1000.0);
-        QCOMPARE(f.waiting(), 0);
         QVERIFY2(spent < 30000, qPrintable(QString::number(spent)));
         // The drain does not slow the window: a click costs what it costs
         // with nothing waiting (the machine's load decides that).
