@@ -5,6 +5,7 @@
 #include "ConsoleStatements.h"
 #include "GameProgress.h"
 #include "Journal.h"
+#include "JournalDrain.h"
 #include "Outcomes.h"
 #include "PanelStatusBar.h"
 #include "Schema.h"
@@ -636,6 +637,36 @@ private slots:
         QCOMPARE(db.waitingUnits(), 0);
         QVERIFY(!failed.isEmpty());
         QVERIFY(failed.last().first().toString().contains(QStringLiteral("none.db")));
+    }
+
+    // A batch that runs into a unit of another game stores the units before
+    // it and says so; it does not wait in silence for the next action.
+    void aUnitOfAnotherGameInABatchIsSaid_data() { test::TestDatabase::addEngineRows(); }
+    void aUnitOfAnotherGameInABatchIsSaid()
+    {
+        QFETCH(QString, engine);
+        test::TestDatabase tdb(engine);
+        QVERIFY(tdb.ok());
+        tdb.open()->exec(QStringLiteral("INSERT INTO 退場打者今日 (姓名) VALUES ('起')"));
+        const QString game = db::gameIdentity(*tdb.open()).value().game;
+        console::JournalDrain drain(&console::preparation);
+        QSignalSpy stored(&drain, &console::JournalDrain::stored);
+        QSignalSpy other(&drain, &console::JournalDrain::otherGame);
+        const QDateTime at = QDateTime::currentDateTime();
+        drain.add({{1, game, at, {archive("甲")}},
+                   {2, game, at, {archive("乙")}},
+                   {3, QStringLiteral("another"), at, {archive("丙")}}},
+                  tdb.connectionString());
+        QTRY_COMPARE_WITH_TIMEOUT(other.count(), 1, 5000);
+        QCOMPARE(other.first().first().toString(), game);
+        QCOMPARE(stored.last().first().toLongLong(), 2);
+        auto d = tdb.open();
+        QCOMPARE(db::gameIdentity(*d).value().lastSeq, 2);
+        QCOMPARE(d->query(QStringLiteral("SELECT COUNT(*) AS n FROM 退場打者今日"))
+                     .value()
+                     .first()
+                     .value(QStringLiteral("n")),
+                 QStringLiteral("3"));
     }
 
     void aRefusedUnitIsSetAside_data() { test::TestDatabase::addEngineRows(); }
