@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcDrain, "homeplate.console.drain")
+Q_LOGGING_CATEGORY(lcDrain, "homeplate.console.drain", QtInfoMsg)
 
 namespace hp::console {
 
@@ -85,6 +85,8 @@ bool JournalDrain::connect()
         return false;
     }
     m_lastSeq = identity->lastSeq;
+    qCDebug(lcDrain) << "connected: game" << identity->game << "last" << m_lastSeq << "waiting"
+                     << m_queue.size();
     return true;
 }
 
@@ -142,9 +144,19 @@ bool JournalDrain::storeBatch(qsizetype size)
         return success();
     });
     if (otherGameFound) {
-        // The tables were given a new game while the units waited.
+        // The tables were given a new game while the units waited: connect()
+        // finds out and says so. Should the tables still hold the game of
+        // the queue's head, a later unit of the batch is of another game:
+        // the units before it are stored one by one, and a unit that can be
+        // stored neither way is said, not waited on in silence.
+        qCDebug(lcDrain) << "another game in the tables at" << batch.first().seq;
         m_db.reset();
-        connect();
+        if (!connect())
+            return false;
+        if (batch.size() > 1)
+            return storeBatch(1);
+        lost(QStringLiteral("動作%1屬於比賽 %2,資料表的比賽進度沒有它")
+                 .arg(QString::number(batch.first().seq), batch.first().game));
         return false;
     }
     if (!done && m_db->lastFailureUnreachable()) {
@@ -164,6 +176,7 @@ bool JournalDrain::storeBatch(qsizetype size)
         return true;
     }
     m_queue.remove(0, batch.size());
+    qCDebug(lcDrain) << "stored" << batch.first().seq << "to" << batch.last().seq;
     m_through = batch.last().seq;
     m_lastSeq = m_through;
     emit stored(m_through, int(batch.size()));

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFontDatabase>
 #include <QLockFile>
 #include <csignal>
@@ -160,6 +161,13 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
         std::fprintf(stderr, "homeplate: %s\n", qPrintable(text));
         return 1;
     }
+    // A settings write cut short by a kill leaves the settings' own lock
+    // file behind, perhaps still empty, so that no owner can be checked and
+    // the next write waits half a minute for it to age. With the console's
+    // lock held nothing else writes the file: the lock left is stale.
+    if (QLockFile written(settings.fileName() + QStringLiteral(".lock"));
+        QFile::exists(settings.fileName() + QStringLiteral(".lock")))
+        written.removeStaleLockFile();
     // A journal write past a file-size limit fails as a write, instead of
     // ending the program.
     std::signal(SIGXFSZ, SIG_IGN);

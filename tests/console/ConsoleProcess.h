@@ -2,6 +2,7 @@
 
 #include "ConsoleFixture.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTcpServer>
@@ -65,14 +66,27 @@ public:
                          m_settings});
         if (!m_process.waitForStarted())
             return false;
-        for (int i = 0; i < 200; ++i) {
+        // A loaded machine may take seconds to bring the program up: the
+        // bound is on time, and a program that ended says how.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 30000 && m_process.state() == QProcess::Running) {
             m_socket.connectToHost(QHostAddress::LocalHost, port);
-            if (m_socket.waitForConnected(200))
-                return ok(act(QStringLiteral("mStart"), QStringLiteral("Command2"),
-                              QStringLiteral("click")));
+            if (m_socket.waitForConnected(200)) {
+                QElapsedTimer opening;
+                opening.start();
+                const QJsonObject r = act(QStringLiteral("mStart"), QStringLiteral("Command2"),
+                                          QStringLiteral("click"));
+                if (!ok(r) || opening.elapsed() > 5000)
+                    qWarning() << "the console opened in" << opening.elapsed() << "ms:" << r
+                               << "state" << m_process.state();
+                return ok(r);
+            }
             m_socket.abort();
             QTest::qWait(20);
         }
+        qWarning() << "no remote control after" << waited.elapsed() << "ms; state"
+                   << m_process.state() << "exit code" << m_process.exitCode();
         return false;
     }
 
@@ -91,8 +105,11 @@ public:
         m_socket.waitForBytesWritten(2000);
         if (!wait)
             return {};
+        QElapsedTimer waited;
+        waited.start();
         while (!m_socket.canReadLine())
-            if (!m_socket.waitForReadyRead(10000))
+            if (!m_socket.waitForReadyRead(1000) &&
+                (waited.elapsed() > 30000 || m_socket.state() != QAbstractSocket::ConnectedState))
                 return {};
         return QJsonDocument::fromJson(m_socket.readLine()).object();
     }

@@ -2,6 +2,7 @@
 #include "ConsoleProcess.h"
 #include "RandomPlay.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 using namespace hp;
@@ -11,6 +12,25 @@ class TstConsoleKill : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { db::Database::closePool(); }
+
+    // A kill in the middle of a settings write leaves the settings' own lock
+    // file, empty if the kill came before its owner was written into it: the
+    // next start takes it away instead of waiting for it to age.
+    void aSettingsWriteCutShortDoesNotHoldTheNextStart()
+    {
+        test::ConsoleFixture game(QStringLiteral("sqlite"), false);
+        QVERIFY(game.tdb.ok());
+        const QString settings = game.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        QFile left(settings + QStringLiteral(".lock"));
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.close();
+        Console console(settings, game.h.settings.dir.filePath(QStringLiteral("cg.jsonl")));
+        QElapsedTimer started;
+        started.start();
+        QVERIFY(console.start());
+        // The opening writes the settings (the CG's address, among others).
+        QVERIFY2(started.elapsed() < 15000, qPrintable(QString::number(started.elapsed())));
+    }
 
     // Killed at random moments of a scripted game, the console opens again on
     // the screen it had: batter, count, outs, runners, line score, lines.
