@@ -193,12 +193,15 @@ private slots:
         qsizetype seen = f.events.messages.size();
         quint64 sequence = quint64(
             QJsonDocument::fromJson(f.events.messages.last().toUtf8())[u"sequence"].toInteger());
+        QList<double> latencies; // ms from the end of an action to its message
         for (const auto& [name, action] : actions) {
             QVERIFY2(action(), qPrintable(name));
+            const qint64 acted = test::monotonicNs();
             QVERIFY2(f.events.waitFor(seen + 1), qPrintable(name));
             QTest::qWait(30);
             QCOMPARE(f.events.messages.size(), seen + 1);
             seen = f.events.messages.size();
+            latencies << double(f.events.arrivals.last() - acted) / 1e6;
             const QJsonObject message =
                 QJsonDocument::fromJson(f.events.messages.last().toUtf8()).object();
             QCOMPARE(quint64(message[u"sequence"].toInteger()), ++sequence);
@@ -211,6 +214,9 @@ private slots:
                 return;
             }
         }
+        std::sort(latencies.begin(), latencies.end());
+        qInfo("action to /events message over %lld actions: median %.2f ms, largest %.2f ms",
+              qlonglong(latencies.size()), latencies[latencies.size() / 2], latencies.last());
         QCOMPARE(f.game()[u"inningText"].toString(), QStringLiteral("1T"));
         QCOMPARE(f.game()[u"half"].toString(), QStringLiteral("bottom"));
         QCOMPARE(f.game()[u"atBat"].toString(), QStringLiteral("second"));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ResidentMemory.h"
+
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpSocket>
 #include <QTest>
@@ -50,14 +53,29 @@ inline QByteArray webSocketUpgrade(const QByteArray& target)
            "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
 }
 
-// A WebSocket client that keeps every text message it is sent.
+// Nanoseconds on one monotonic clock of the test process.
+inline qint64 monotonicNs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.nsecsElapsed();
+}
+
+// A WebSocket client that keeps every text message it is sent, and when.
 struct SocketClient {
     QWebSocket socket;
     QStringList messages;
+    QList<qint64> arrivals; // monotonicNs()
     SocketClient()
     {
         QObject::connect(&socket, &QWebSocket::textMessageReceived, &socket,
-                         [this](const QString& m) { messages << m; });
+                         [this](const QString& m) {
+                             messages << m;
+                             arrivals << monotonicNs();
+                         });
     }
     bool open(quint16 port, const QString& target)
     {
@@ -74,13 +92,7 @@ struct SocketClient {
 // The resident memory of this process in KiB.
 inline qint64 ownResidentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
+    return residentKiBOf(QStringLiteral("/proc/self/status"));
 }
 
 } // namespace hp::test
