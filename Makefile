@@ -5,7 +5,7 @@ JOBS ?= 2
 CG_PROJECT ?= sd
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
-               libcsv-dev qt6-translations-l10n
+               libcsv-dev qt6-translations-l10n qt6-httpserver-dev qt6-websockets-dev
 
 .PHONY: all deps configure build test run bench soak package screenshots clean format
 

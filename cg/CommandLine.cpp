@@ -36,10 +36,21 @@ struct Parser {
         QStringLiteral("Game database of the pages' queries, in place of the project's."),
         QStringLiteral("CONNECTION")};
 
+    const QCommandLineOption http{
+        QStringLiteral("http"),
+        QStringLiteral("Serve the program to browsers on PORT or ADDR:PORT (127.0.0.1 unless "
+                       "ADDR says otherwise); read only."),
+        QStringLiteral("ADDR:PORT")};
+    const QCommandLineOption httpToken{
+        QStringLiteral("http-token"),
+        QStringLiteral("With --http: requests must carry ?token=T (needed off loopback)."),
+        QStringLiteral("T")};
+
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral("Homeplate's virtual CG server"));
-        parser.addOptions({help, version, listen, headless, log, project, previews, database});
+        parser.addOptions(
+            {help, version, listen, headless, log, project, previews, database, http, httpToken});
     }
 };
 
@@ -81,6 +92,30 @@ Result<CommandLine> parseCommandLine(const QStringList& arguments)
     }
     if (const QString warning = listenWarning(line.address); !warning.isEmpty())
         line.warnings << warning;
+    if (p.parser.isSet(p.http)) {
+        const QString value = p.parser.value(p.http);
+        bool portOnly = false;
+        const uint port = value.toUInt(&portOnly);
+        const auto http = portOnly ? std::nullopt : cglink::wire::parseEndpoint(value);
+        line.httpAddress = portOnly ? QHostAddress(QHostAddress::LocalHost)
+                                    : QHostAddress(http ? http->host : QString());
+        if ((portOnly && port > 65535) || (!portOnly && (!http || line.httpAddress.isNull())))
+            return R::failure(
+                QStringLiteral("--http takes PORT or ADDR:PORT with a numeric address"));
+        line.httpPort = portOnly ? quint16(port) : http->port;
+        line.http = true;
+        line.httpToken = p.parser.value(p.httpToken);
+        if (!line.httpAddress.isLoopback()) {
+            if (line.httpToken.isEmpty())
+                return R::failure(QStringLiteral("--http on %1 needs --http-token T")
+                                      .arg(line.httpAddress.toString()));
+            line.warnings << QStringLiteral("warning: serving the program on %1, reachable from "
+                                            "other machines that know the token")
+                                 .arg(line.httpAddress.toString());
+        }
+    } else if (p.parser.isSet(p.httpToken)) {
+        return R::failure(QStringLiteral("--http-token goes with --http"));
+    }
     return line;
 }
 

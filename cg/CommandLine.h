@@ -18,7 +18,11 @@ struct CommandLine {
     QString log;
     QString project;
     QString previews;
-    QString database;     // replaces the projects' own connection strings
+    QString database;  // replaces the projects' own connection strings
+    bool http = false; // the program for browsers
+    QHostAddress httpAddress;
+    quint16 httpPort = 0;
+    QString httpToken;
     QStringList warnings; // to be printed before the server starts
 };
 

@@ -4,6 +4,7 @@
 
 #include "CgServer.h"
 #include "CommandLine.h"
+#include "ProgramHttp.h"
 #include "ProgramMonitor.h"
 #include "ServerState.h"
 
@@ -82,6 +83,17 @@ int main(int argc, char* argv[])
                         .arg(server.errorString()));
     std::fprintf(stderr, "homeplate-cg: listening on %s:%u\n", qPrintable(line->address.toString()),
                  unsigned(server.port()));
+
+    hp::cg::http::ProgramHttp programHttp(state);
+    if (line->http) {
+        if (!programHttp.listen(line->httpAddress, line->httpPort, line->httpToken))
+            return fail(QStringLiteral("cannot serve http on %1:%2: %3")
+                            .arg(line->httpAddress.toString())
+                            .arg(line->httpPort)
+                            .arg(programHttp.errorString()));
+        std::fprintf(stderr, "homeplate-cg: program for browsers on http://%s:%u/program\n",
+                     qPrintable(line->httpAddress.toString()), unsigned(programHttp.port()));
+    }
 
     std::unique_ptr<hp::cg::ProgramMonitor> monitor;
     if (!line->headless) {

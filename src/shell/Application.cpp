@@ -5,7 +5,9 @@
 #include "CgLink.h"
 #include "Clock.h"
 #include "ConnectionDialog.h"
+#include "ConsoleFeed.h"
 #include "EventLog.h"
+#include "FeedServer.h"
 #include "InitDb.h"
 #include "Navigator.h"
 #include "QtDialogs.h"
@@ -90,6 +92,9 @@ struct Options {
     QCommandLineOption remote{QStringLiteral("remote"),
                               QStringLiteral("Serve remote control on 127.0.0.1:PORT."),
                               QStringLiteral("PORT")};
+    QCommandLineOption feed{QStringLiteral("feed"),
+                            QStringLiteral("Serve the game as JSON and XML on 127.0.0.1:PORT."),
+                            QStringLiteral("PORT")};
     QCommandLineOption automation{
         QStringLiteral("automation"),
         QStringLiteral("Scripted dialogs: messages become events, answers come over --remote.")};
@@ -121,6 +126,15 @@ struct Options {
                               QStringLiteral("With --import-roster: print what would change, "
                                              "write nothing.")};
 };
+
+std::optional<quint16> portValue(const QCommandLineParser& parser, const QCommandLineOption& option)
+{
+    bool ok = false;
+    const uint port = parser.value(option).toUInt(&ok);
+    if (!ok || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
 
 QString helpText(const QCommandLineParser& parser)
 {
@@ -187,17 +201,31 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
     remote::WindowWatcher watcher(events, nullptr);
     std::unique_ptr<remote::RemoteServer> remoteServer;
     if (parser.isSet(options.remote)) {
-        bool ok = false;
-        const uint port = parser.value(options.remote).toUInt(&ok);
-        if (!ok || port > 65535)
+        const auto port = portValue(parser, options.remote);
+        if (!port)
             return fail(QStringLiteral("--remote takes a port number"));
         remoteServer = std::make_unique<remote::RemoteServer>(events, scripted);
-        if (!remoteServer->listen(quint16(port)))
+        if (!remoteServer->listen(*port))
             return fail(QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
-                            .arg(port)
+                            .arg(*port)
                             .arg(remoteServer->errorString()));
         std::fprintf(stderr, "homeplate: remote control on 127.0.0.1:%u\n",
                      unsigned(remoteServer->port()));
+    }
+    std::unique_ptr<feed::FeedServer> feedServer;
+    std::unique_ptr<feed::ConsoleFeed> consoleFeed;
+    if (parser.isSet(options.feed)) {
+        const auto port = portValue(parser, options.feed);
+        if (!port)
+            return fail(QStringLiteral("--feed takes a port number"));
+        feedServer = std::make_unique<feed::FeedServer>();
+        if (!feedServer->listen(*port))
+            return fail(QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
+                            .arg(*port)
+                            .arg(feedServer->errorString()));
+        consoleFeed = std::make_unique<feed::ConsoleFeed>(*feedServer);
+        std::fprintf(stderr, "homeplate: game feed on http://127.0.0.1:%u/game.json\n",
+                     unsigned(feedServer->port()));
     }
 
     Navigator navigator(app::Services{settings, *dialogs, clock, cg},
@@ -219,15 +247,15 @@ int runApplication(int argc, char* argv[])
     parser.setApplicationDescription(
         QStringLiteral("Homeplate, the baseball graphics console\n\n"
                        "  homeplate [--settings FILE] [--cg-backend BACKEND] [--remote PORT] "
-                       "[--automation]\n"
+                       "[--automation] [--feed PORT]\n"
                        "  homeplate --init-db CONNECTION [--demo]\n"
                        "  homeplate --import-roster CONNECTION [--dry-run] FILE.csv...\n"
                        "  homeplate --export-roster CONNECTION FOLDER\n"
                        "  homeplate --report CONNECTION [--html FILE] [--csv FOLDER]"));
     parser.addOptions({options.help, options.version, options.settings, options.backend,
-                       options.remote, options.automation, options.initDb, options.demo,
-                       options.importRoster, options.exportRoster, options.dryRun, options.report,
-                       options.html, options.csv});
+                       options.remote, options.feed, options.automation, options.initDb,
+                       options.demo, options.importRoster, options.exportRoster, options.dryRun,
+                       options.report, options.html, options.csv});
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -27,7 +27,7 @@ for f in /usr/bin/homeplate /usr/bin/homeplate-cg \
 done
 if grep -v '^/usr/' "$work/files"; then echo "files outside /usr"; status=1; fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6sql6-sqlite libqt6sql6-psql libcsv3 qt6-translations-l10n; do
+for d in libqt6widgets6 libqt6httpserver6 libqt6websockets6 libqt6sql6-sqlite libqt6sql6-psql libcsv3 qt6-translations-l10n; do
   [[ "$depends" == *"$d"* ]] || { echo "not declared: $d (Depends: $depends)"; status=1; }
 done
 # The installed programs: the league loads into a new database.
