@@ -22,6 +22,8 @@
 #include "PanelStatusBar.h"
 #include "PitcherPanel.h"
 #include "PlateAppearances.h"
+#include "PlayHistory.h"
+#include "PlayLog.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
 
@@ -99,6 +101,7 @@ void Baseball_Beat::buildMenu()
     add("mColorBar", QStringLiteral("測試Color Bar"), [this] { m_cgCommands->mColorBar_Click(); });
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
     add("mReport", QStringLiteral("匯出成績"), [this] { mReport_Click(); });
+    add("mEndGame", QStringLiteral("比賽結束"), [this] { endGame(m_services, *m_log); });
 }
 
 void Baseball_Beat::buildLayout()
@@ -173,6 +176,10 @@ void Baseball_Beat::buildLayout()
          [this] { storeLines(); }, [this](int last) { RebuildNextThree(last); },
          [this] { SaveLineScore(); }},
         this);
+    m_log = new PlayLog({m_state, *m_batter, *m_pitcher, *m_count, *m_lineScore}, *m_db,
+                        m_services.clock, this);
+    m_history = new PlayHistory([this] { return m_log->read(); }, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_history);
 }
 
 void Baseball_Beat::wire()
@@ -268,6 +275,10 @@ void Baseball_Beat::wire()
     connect(m_plays, &PlateAppearances::message, this, message);
     connect(m_plays, &PlateAppearances::notice, this, &Baseball_Beat::notice);
     connect(m_plays, &PlateAppearances::stored, this, &Baseball_Beat::storeLines);
+    connect(m_log, &PlayLog::logged, m_history, &PlayHistory::add);
+    connect(m_history, &PlayHistory::undo, this, &Baseball_Beat::TimesS_txt_DblClick);
+    connect(m_history, &PlayHistory::message, this, message);
+    connect(m_log, &PlayLog::message, this, message);
 }
 
 void Baseball_Beat::storeLines()
@@ -394,6 +405,9 @@ void Baseball_Beat::loadState()
     if (inProgress > 0)
         restoreCount();
     SaveLineScore();
+    if (const auto plays = recentPlays(*m_db, PlayHistory::kRows))
+        m_history->setRows(*plays);
+    m_log->start();
     m_gameLoaded = true;
 }
 

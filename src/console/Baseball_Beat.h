@@ -37,6 +37,8 @@ class LineScorePanel;
 class OutcomeTabs;
 class PitcherPanel;
 class PlateAppearances;
+class PlayHistory;
+class PlayLog;
 
 // The live scoring console.
 class Baseball_Beat : public QMainWindow {
@@ -110,6 +112,8 @@ private:
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
     BattingTurns* m_turns = nullptr;
+    PlayLog* m_log = nullptr;
+    PlayHistory* m_history = nullptr;
     KeyMap m_keys;
     bool m_sboDeferred = false;
     bool m_lineScoreDirty = false;
