@@ -36,7 +36,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -76,7 +75,7 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     buildLayout();
     wire();
     m_keys = readKeyMap(m_services.settings);
-    showKeys();
+    showKeys(*this, m_keys);
     // Room for every list item where the screen has it; 1366 × 768 at least fits.
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -179,7 +178,7 @@ void Baseball_Beat::buildLayout()
     m_log = new PlayLog({m_state, *m_batter, *m_pitcher, *m_count, *m_lineScore}, *m_db,
                         m_services.clock, this);
     m_history = new PlayHistory([this] { return m_log->read(); }, this);
-    addDockWidget(Qt::BottomDockWidgetArea, m_history);
+    m_history->placeBeside(*this);
 }
 
 void Baseball_Beat::wire()
@@ -564,25 +563,6 @@ bool Baseball_Beat::mappedKey(const QKeyEvent& press, QWidget* target)
     if (QObject* control = driver.findControl(this, a->control))
         driver.act(this, control, a->action, a->extra); // refused when disabled: nothing happens
     return true;
-}
-
-void Baseball_Beat::showKeys()
-{
-    // Each control's tool-tip names its keys.
-    for (const KeyAction& a : m_keys.actions) {
-        if (a.key.isEmpty())
-            continue;
-        const QString name = a.key.toString(QKeySequence::NativeText);
-        QWidget* w = findChild<QWidget*>(a.control);
-        if (auto* list = qobject_cast<QListWidget*>(w)) {
-            if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
-                item->setToolTip(QStringLiteral("按鍵 ") + name);
-        } else if (w) {
-            w->setToolTip(w->toolTip() +
-                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
-                          QStringLiteral("按鍵 ") + name);
-        }
-    }
 }
 
 } // namespace hp::console

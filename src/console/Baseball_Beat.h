@@ -79,7 +79,6 @@ private:
     void F2_KeyDown();
     // A key of the key map: the click it stands for; false when it is not one.
     bool mappedKey(const QKeyEvent& press, QWidget* target);
-    void showKeys();
     void Escape_KeyDown();
     void Command3_Click();
     // The batter's and the pitcher's lines as the screen holds them.

@@ -1,6 +1,9 @@
 #include "PlayHistory.h"
 
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QScreen>
 
 namespace hp::console {
 
@@ -16,6 +19,16 @@ PlayHistory::PlayHistory(std::function<game::PlayState()> current, QWidget* pare
     setWidget(m_list);
     connect(m_list, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { History_List_DblClick(m_list->row(item)); });
+}
+
+void PlayHistory::placeBeside(QMainWindow& console)
+{
+    console.addDockWidget(Qt::BottomDockWidgetArea, this);
+    setFloating(true);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
+    const QSize size(qMin(520, area.width()), qMin(240, area.height() / 3));
+    setGeometry(QRect(area.bottomRight() - QPoint(size.width(), size.height()), size));
 }
 
 void PlayHistory::setRows(const QList<game::PlayEvent>& newestFirst)

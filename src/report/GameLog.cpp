@@ -112,6 +112,7 @@ Decisions decideGame(const QList<PlayEvent>& log, const std::array<QString, 2>& 
         int runners = 0;
     };
     QHash<QString, Entry> cameIn{{starters[winner - 1], {}}};
+    QStringList relievers; // the winner's, in order
     int tookLead = -1;
     QString winnerOfRecord, loser;
     for (qsizetype i = 0; i < log.size(); ++i) {
@@ -126,6 +127,7 @@ Decisions decideGame(const QList<PlayEvent>& log, const std::array<QString, 2>& 
                 for (bool b : s.bases)
                     on += b ? 1 : 0;
                 cameIn.insert(pitcher, {lead, on});
+                relievers << pitcher;
             }
         }
         const int before = i > 0 ? leader(log[i - 1].state) : 0;
@@ -139,17 +141,29 @@ Decisions decideGame(const QList<PlayEvent>& log, const std::array<QString, 2>& 
         return d;
     d.win = winnerOfRecord;
     d.loss = loser;
+    // A starter who did not pitch five innings gets no win: it goes to the
+    // winning team's reliever with the most innings.
+    auto pitched = [&](const QString& who) {
+        const QString number = who.contains(u':') ? who.section(u':', 0, 0) : QString();
+        const QString name = who.contains(u':') ? who.section(u':', 1) : who;
+        return thirds.value(playerKey(winner == 2, number, name));
+    };
+    if (d.win == starters[winner - 1] && pitched(d.win) < 15) {
+        QString best;
+        for (const QString& r : relievers)
+            if (r != d.win && (best.isEmpty() || pitched(r) > pitched(best)))
+                best = r;
+        if (!best.isEmpty())
+            d.win = best;
+    }
     const QString finisher = current[winner - 1];
     if (finisher.isEmpty() || finisher == d.win)
         return d;
     const Entry in = cameIn.value(finisher);
-    const QString number = finisher.contains(u':') ? finisher.section(u':', 0, 0) : QString();
-    const QString name = finisher.contains(u':') ? finisher.section(u':', 1) : finisher;
-    const double pitched = thirds.value(playerKey(winner == 2, number, name));
     const bool close = in.lead > 0 && in.lead <= 3;
     // The tying run on base, at bat or on deck.
     const bool tyingRunNear = in.lead > 0 && in.lead <= in.runners + 2;
-    if (close || tyingRunNear || pitched >= 9)
+    if (close || tyingRunNear || pitched(finisher) >= 9)
         d.save = finisher;
     return d;
 }

@@ -46,11 +46,12 @@ struct GameTally {
 GameTally tallyGame(const QList<game::PlayEvent>& log);
 
 // The pitchers of record of a game that has a winner: the winner is the
-// winning team's pitcher of record when it took the lead for good, the loser
-// the pitcher the lead was taken from; the save goes to the winning team's
-// last pitcher, when he is not the winner and came in with a lead of 3 or
-// less, or with the tying run on base, at bat or on deck, or pitched 3
-// innings (`thirds` by playerKey). `starters`: each team's first pitcher
+// winning team's pitcher of record when it took the lead for good (a
+// starter with fewer than five innings yields it to the team's reliever with
+// the most innings), the loser the pitcher the lead was taken from; the save goes to the winning
+// team's last pitcher, when he is not the winner and came in with a lead of 3 or less, or with the
+// tying run on base, at bat or on deck, or pitched 3 innings (`thirds` by playerKey). `starters`:
+// each team's first pitcher
 // ("number:name"), the first-batting team's first. Nothing for a tie or an
 // empty log.
 Decisions decideGame(const QList<game::PlayEvent>& log, const std::array<QString, 2>& starters,

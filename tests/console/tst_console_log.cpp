@@ -1,6 +1,10 @@
+#include "BoxScore.h"
 #include "ConsoleFixture.h"
 #include "PlayEvent.h"
 
+#include <QDockWidget>
+#include <QListWidget>
+#include <QProcess>
 #include <QtTest>
 
 using namespace hp;
@@ -179,6 +183,113 @@ private slots:
         QCOMPARE(f.items(QStringLiteral("History_List")), shown);
     }
 
+    // The box score of the scripted game, counted by hand.
+    void theBoxScoreOfTheScriptedGame_data() { test::TestDatabase::addEngineRows(); }
+    void theBoxScoreOfTheScriptedGame()
+    {
+        QFETCH(QString, engine);
+        LogGame f(engine);
+        QVERIFY(f.tdb.ok());
+        f.script();
+        if (QTest::currentTestFailed())
+            return;
+        auto box = report::readBoxScore(*f.tdb.open(), QDate(2026, 12, 8));
+        QVERIFY2(box, qPrintable(box.error()));
+        QVERIFY(!box->final);
+        QCOMPARE(box->status, QStringLiteral("進行中 3局下"));
+        QVERIFY(report::boxScoreXhtml(*box).contains(QStringLiteral("進行中 3局下")));
+        QVERIFY(!report::boxScoreXhtml(*box).contains(QStringLiteral("終場")));
+
+        // Batting: AB, H, HR, RBI, BB, HBP, SO, AVG.
+        auto line = [](const report::BattingLine& b) {
+            return QStringList{b.atBats, b.hits,       b.homeRuns,   b.rbis,
+                               b.walks,  b.hitByPitch, b.strikeouts, b.average}
+                .join(u' ');
+        };
+        const report::TeamBox& first = box->first;
+        QCOMPARE(first.batting.size(), 9);
+        QCOMPARE(line(first.batting[0]), QStringLiteral("1 0 0 0 1 0 0 .000"));
+        QCOMPARE(line(first.batting[1]), QStringLiteral("1 0 0 0 0 1 0 .000"));
+        QCOMPARE(line(first.batting[2]), QStringLiteral("2 0 0 0 0 0 1 .000"));
+        QCOMPARE(line(first.batting[3]), QStringLiteral("1 1 1 3 0 0 0 1.000"));
+        QCOMPARE(line(first.batting[8]), QStringLiteral("1 0 0 0 0 0 0 .000"));
+        QCOMPARE(line(first.totals), QStringLiteral("10 1 1 3 1 1 1 .100"));
+        const report::TeamBox& second = box->second;
+        QCOMPARE(second.batting.size(), 10);
+        QCOMPARE(line(second.batting[0]), QStringLiteral("1 1 0 0 0 0 0 1.000"));
+        // The pinch hitter after the batter he replaced, marked as such.
+        QVERIFY(second.batting[1].leftGame);
+        QCOMPARE(line(second.batting[1]), QStringLiteral("0 0 0 0 0 0 0 .000"));
+        QCOMPARE(second.batting[2].role, QStringLiteral("代打 1局"));
+        QCOMPARE(line(second.batting[2]), QStringLiteral("1 0 0 0 0 0 1 .000"));
+        QCOMPARE(line(second.totals), QStringLiteral("7 1 0 0 0 0 1 .143"));
+        const QString page = report::boxScoreXhtml(*box);
+        QVERIFY(page.contains(QStringLiteral("<td>代打 1局</td>")));
+
+        // Pitching, in order of appearance: IP, BF, BB, SO, pitches-strikes.
+        auto pitcher = [](const report::PitchingLine& p) {
+            return QStringList{report::boxScoreInnings(p.thirds), p.battersFaced, p.baseOnBalls,
+                               p.strikeouts}
+                .join(u' ');
+        };
+        QCOMPARE(second.pitching.size(), 1);
+        QCOMPARE(pitcher(second.pitching[0]), QStringLiteral("3.0 12 1 1"));
+        QCOMPARE(second.pitching[0].hits, QStringLiteral("1"));
+        QCOMPARE(second.pitching[0].homeRuns, QStringLiteral("1"));
+        QCOMPARE(second.pitching[0].runs, QStringLiteral("3"));
+        QCOMPARE(first.pitching.size(), 2);
+        QVERIFY(first.pitching[0].leftGame);
+        QCOMPARE(pitcher(first.pitching[0]), QStringLiteral("0.0 0 0 0"));
+        QCOMPARE(pitcher(first.pitching[1]), QStringLiteral("2.0 7 0 1"));
+        const db::Row reliever = f.row(QStringLiteral("SELECT 好球,壞球 FROM PF今日成績"));
+        const int strikes = reliever.value(QStringLiteral("好球")).toInt();
+        const int balls = reliever.value(QStringLiteral("壞球")).toInt();
+        QVERIFY(page.contains(QStringLiteral("<td>%1-%2</td>").arg(strikes + balls).arg(strikes)));
+
+        // Ended: final, with the pitchers of record. The starter who faced
+        // nobody yields the win to the reliever, who then has no save.
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes"));
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mEndGame"))));
+        box = report::readBoxScore(*f.tdb.open(), QDate(2026, 12, 8));
+        QVERIFY(box->final);
+        QCOMPARE(box->status, QStringLiteral("終場"));
+        const QString relief = first.pitching[1].number + u':' + first.pitching[1].name;
+        QCOMPARE(box->decisions.win, relief);
+        QCOMPARE(box->decisions.loss, second.pitching[0].number + u':' + second.pitching[0].name);
+        QCOMPARE(box->decisions.save, QString());
+        QCOMPARE(box->first.pitching[1].decision, QStringLiteral("勝"));
+        QVERIFY(report::boxScoreXhtml(*box).contains(QStringLiteral("終場")));
+
+        // The operator names another winner when exporting.
+        f.h.messages();
+        f.h.answer(QStringLiteral("input"),
+                   first.pitching[0].number + u':' + first.pitching[0].name);
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mReport"))));
+        const QStringList said = f.h.messages();
+        QCOMPARE(said.size(), 1);
+        QFile written(f.h.settings.dir.filePath(QStringLiteral("boxscore-20261208-1900.html")));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(written.readAll())
+                    .contains(QStringLiteral("勝投: ") + first.pitching[0].name));
+
+        // The log as CSV, from the command line.
+        const QString csv = f.h.settings.dir.filePath(QStringLiteral("log.csv"));
+        QProcess p;
+        p.start(qEnvironmentVariable("HOMEPLATE_BINARY"),
+                {QStringLiteral("--export-log"), f.tdb.connectionString(), csv});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QByteArray bytes = table.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines =
+            QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), f.count(QStringLiteral("比賽紀錄")) + 1);
+        QCOMPARE(lines.first(), game::playLogColumns().join(u','));
+        QVERIFY(lines.last().contains(QStringLiteral(",比賽結束,")));
+    }
+
     void anOutcomeIsUndoneFromTheHistory_data() { test::TestDatabase::addEngineRows(); }
     void anOutcomeIsUndoneFromTheHistory()
     {
@@ -218,6 +329,39 @@ private slots:
         QCOMPARE(
             f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("1")),
             QStringLiteral("二壘"));
+    }
+
+    // At 1366 × 768 the frames need the whole window: the history floats
+    // beside them and takes none of their room.
+    void theHistoryLeavesTheFramesTheirRoom()
+    {
+        LogGame f(QStringLiteral("sqlite"));
+        QWidget* console = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == test::C)
+                console = w;
+        QVERIFY(console);
+        console->resize(1366, 728); // a 1366 × 768 screen less its task bar
+        QApplication::processEvents();
+        auto* panel = console->findChild<QDockWidget*>(QStringLiteral("PlayHistory"));
+        QVERIFY(panel && panel->isFloating() && panel->isVisible());
+        auto* history = panel->findChild<QListWidget*>(QStringLiteral("History_List"));
+        QVERIFY(history && history->height() >= 5 * history->fontMetrics().height());
+        auto sizes = [&] {
+            QApplication::processEvents();
+            QStringList out{QString::number(console->minimumSizeHint().height())};
+            for (const char* name : {"Frame1", "Frame2", "Frame5", "Frame6", "SSTab3"}) {
+                const QWidget* frame = console->findChild<QWidget*>(QString::fromLatin1(name));
+                out << QStringLiteral("%1 %2x%3")
+                           .arg(QString::fromLatin1(name))
+                           .arg(frame->width())
+                           .arg(frame->height());
+            }
+            return out;
+        };
+        const QStringList with = sizes();
+        panel->hide();
+        QCOMPARE(with, sizes());
     }
 
     void typedFiguresAreCheckedAndLogged_data() { test::TestDatabase::addEngineRows(); }

@@ -73,10 +73,17 @@ private slots:
         g.relieve(QStringLiteral("甲終結")); // in with a lead of 2
         g.score(1);                          // 4-3
         const std::array<QString, 2> starters{QStringLiteral("甲先發"), QStringLiteral("乙先發")};
-        report::Decisions d = report::decideGame(g.rows, starters, {});
+        // Five innings for the starter.
+        const QHash<QString, double> five{
+            {report::playerKey(false, {}, QStringLiteral("甲先發")), 15}};
+        report::Decisions d = report::decideGame(g.rows, starters, five);
         QCOMPARE(d.win, QStringLiteral("甲先發"));
         QCOMPARE(d.loss, QStringLiteral("乙中繼"));
         QCOMPARE(d.save, QStringLiteral("甲終結"));
+        // Short of five innings, the win is the reliever's, and no save with it.
+        d = report::decideGame(g.rows, starters, {});
+        QCOMPARE(d.win, QStringLiteral("甲終結"));
+        QCOMPARE(d.save, QString());
 
         // A lead of five with the bases empty: no save, unless three innings pitched.
         Script big;
@@ -85,16 +92,17 @@ private slots:
         big.score(5);
         big.nextHalf();
         big.relieve(QStringLiteral("甲終結"));
-        d = report::decideGame(big.rows, starters, {});
+        d = report::decideGame(big.rows, starters, five);
         QCOMPARE(d.win, QStringLiteral("甲先發"));
         QCOMPARE(d.loss, QStringLiteral("乙先發"));
         QCOMPARE(d.save, QString());
-        d = report::decideGame(big.rows, starters,
-                               {{report::playerKey(false, {}, QStringLiteral("甲終結")), 9}});
+        QHash<QString, double> three = five;
+        three.insert(report::playerKey(false, {}, QStringLiteral("甲終結")), 9);
+        d = report::decideGame(big.rows, starters, three);
         QCOMPARE(d.save, QStringLiteral("甲終結"));
         // The tying run on deck: a lead of five with the bases full.
         big.rows[big.rows.size() - 1].state.bases = {true, true, true};
-        d = report::decideGame(big.rows, starters, {});
+        d = report::decideGame(big.rows, starters, five);
         QCOMPARE(d.save, QStringLiteral("甲終結"));
 
         // A complete game is no save; a tie has no decisions.
@@ -103,7 +111,7 @@ private slots:
         complete.pitcher[1] = QStringLiteral("乙先發");
         complete.score(1);
         d = report::decideGame(complete.rows, starters, {});
-        QCOMPARE(d.win, QStringLiteral("甲先發"));
+        QCOMPARE(d.win, QStringLiteral("甲先發")); // no reliever to take it
         QCOMPARE(d.save, QString());
         complete.nextHalf();
         complete.score(1);
