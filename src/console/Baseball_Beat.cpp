@@ -22,6 +22,8 @@
 #include "PanelStatusBar.h"
 #include "PitcherPanel.h"
 #include "PlateAppearances.h"
+#include "PlayHistory.h"
+#include "PlayLog.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
 
@@ -34,7 +36,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -74,7 +75,7 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     buildLayout();
     wire();
     m_keys = readKeyMap(m_services.settings);
-    showKeys();
+    showKeys(*this, m_keys);
     // Room for every list item where the screen has it; 1366 × 768 at least fits.
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -99,6 +100,7 @@ void Baseball_Beat::buildMenu()
     add("mColorBar", QStringLiteral("測試Color Bar"), [this] { m_cgCommands->mColorBar_Click(); });
     add("mClear", QStringLiteral("清除螢幕"), [this] { m_cgCommands->mClear_Click(); });
     add("mReport", QStringLiteral("匯出成績"), [this] { mReport_Click(); });
+    add("mEndGame", QStringLiteral("比賽結束"), [this] { endGame(m_services, *m_log); });
 }
 
 void Baseball_Beat::buildLayout()
@@ -173,6 +175,10 @@ void Baseball_Beat::buildLayout()
          [this] { storeLines(); }, [this](int last) { RebuildNextThree(last); },
          [this] { SaveLineScore(); }},
         this);
+    m_log = new PlayLog({m_state, *m_batter, *m_pitcher, *m_count, *m_lineScore}, *m_db,
+                        m_services.clock, this);
+    m_history = new PlayHistory([this] { return m_log->read(); }, this);
+    m_history->placeBeside(*this);
 }
 
 void Baseball_Beat::wire()
@@ -268,6 +274,10 @@ void Baseball_Beat::wire()
     connect(m_plays, &PlateAppearances::message, this, message);
     connect(m_plays, &PlateAppearances::notice, this, &Baseball_Beat::notice);
     connect(m_plays, &PlateAppearances::stored, this, &Baseball_Beat::storeLines);
+    connect(m_log, &PlayLog::logged, m_history, &PlayHistory::add);
+    connect(m_history, &PlayHistory::undo, this, &Baseball_Beat::TimesS_txt_DblClick);
+    connect(m_history, &PlayHistory::message, this, message);
+    connect(m_log, &PlayLog::message, this, message);
 }
 
 void Baseball_Beat::storeLines()
@@ -394,6 +404,9 @@ void Baseball_Beat::loadState()
     if (inProgress > 0)
         restoreCount();
     SaveLineScore();
+    if (const auto plays = recentPlays(*m_db, PlayHistory::kRows))
+        m_history->setRows(*plays);
+    m_log->start();
     m_gameLoaded = true;
 }
 
@@ -550,25 +563,6 @@ bool Baseball_Beat::mappedKey(const QKeyEvent& press, QWidget* target)
     if (QObject* control = driver.findControl(this, a->control))
         driver.act(this, control, a->action, a->extra); // refused when disabled: nothing happens
     return true;
-}
-
-void Baseball_Beat::showKeys()
-{
-    // Each control's tool-tip names its keys.
-    for (const KeyAction& a : m_keys.actions) {
-        if (a.key.isEmpty())
-            continue;
-        const QString name = a.key.toString(QKeySequence::NativeText);
-        QWidget* w = findChild<QWidget*>(a.control);
-        if (auto* list = qobject_cast<QListWidget*>(w)) {
-            if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
-                item->setToolTip(QStringLiteral("按鍵 ") + name);
-        } else if (w) {
-            w->setToolTip(w->toolTip() +
-                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
-                          QStringLiteral("按鍵 ") + name);
-        }
-    }
 }
 
 } // namespace hp::console

@@ -37,6 +37,8 @@ class LineScorePanel;
 class OutcomeTabs;
 class PitcherPanel;
 class PlateAppearances;
+class PlayHistory;
+class PlayLog;
 
 // The live scoring console.
 class Baseball_Beat : public QMainWindow {
@@ -77,7 +79,6 @@ private:
     void F2_KeyDown();
     // A key of the key map: the click it stands for; false when it is not one.
     bool mappedKey(const QKeyEvent& press, QWidget* target);
-    void showKeys();
     void Escape_KeyDown();
     void Command3_Click();
     // The batter's and the pitcher's lines as the screen holds them.
@@ -110,6 +111,8 @@ private:
     QPushButton* m_nextHalf = nullptr;
     PlateAppearances* m_plays = nullptr;
     BattingTurns* m_turns = nullptr;
+    PlayLog* m_log = nullptr;
+    PlayHistory* m_history = nullptr;
     KeyMap m_keys;
     bool m_sboDeferred = false;
     bool m_lineScoreDirty = false;

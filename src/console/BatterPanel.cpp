@@ -185,6 +185,11 @@ QString BatterPanel::batterName() const
     return m_name->text();
 }
 
+QString BatterPanel::batterNumber() const
+{
+    return m_number->text();
+}
+
 QString BatterPanel::teamName() const
 {
     return m_team->text();

@@ -59,6 +59,7 @@ public:
     // Box `target` (1..8) and those before it take double-clicks; later ones not.
     void openResultBoxesUpTo(int target);
     QString batterName() const;
+    QString batterNumber() const;
 
     QPushButton* nextButton() const { return m_next; }
     ConsoleBox* resultBox(int i) const { return m_results[i - 1]; }

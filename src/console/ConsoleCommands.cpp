@@ -4,12 +4,34 @@
 #include "Clock.h"
 #include "Database.h"
 #include "OperatorDialogs.h"
+#include "PlayLog.h"
 #include "SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace hp::console {
+
+namespace {
+
+// The pitchers of record as derived, each offered for the operator to
+// change ("number:name"; empty for none); a cancelled box keeps the derived one.
+report::PitchersOfRecord chosenDecisions(const app::Services& services,
+                                         const report::PitchersOfRecord& derived)
+{
+    report::PitchersOfRecord out = derived;
+    const std::pair<QString, QString*> asked[] = {{QStringLiteral("勝投"), &out.win},
+                                                  {QStringLiteral("敗投"), &out.loss},
+                                                  {QStringLiteral("救援"), &out.save}};
+    for (const auto& [caption, value] : asked)
+        if (const auto typed =
+                services.dialogs.input(caption + QStringLiteral("(背號:姓名,空白為無):"),
+                                       QStringLiteral("匯出成績"), *value))
+            *value = typed->trimmed();
+    return out;
+}
+
+} // namespace
 
 void exportBoxScore(const app::Services& services, const QString& connectionString)
 {
@@ -20,11 +42,13 @@ void exportBoxScore(const app::Services& services, const QString& connectionStri
         return;
     }
     const QDateTime now = services.clock.now();
-    const auto box = report::readBoxScore(**d, now.date());
+    auto box = report::readBoxScore(**d, now.date());
     if (!box) {
         services.dialogs.message(box.error(), title);
         return;
     }
+    if (box->final)
+        report::setDecisions(box.value(), chosenDecisions(services, box->decisions));
     // Beside the settings file, named after the moment of the export.
     const QDir folder = QFileInfo(services.settings.fileName()).dir();
     const QString stem = QStringLiteral("boxscore-") + now.toString(u"yyyyMMdd-HHmm");
@@ -34,6 +58,23 @@ void exportBoxScore(const app::Services& services, const QString& connectionStri
                                            QStringLiteral("\n") + folder.filePath(stem)
                                      : written.error(),
                              title);
+}
+
+bool endGame(const app::Services& services, PlayLog& log)
+{
+    const QString title = QStringLiteral("比賽結束");
+    if (!log.started()) {
+        services.dialogs.message(QStringLiteral("比賽尚未載入,無法結束"), title);
+        return false;
+    }
+    if (!services.dialogs.confirm(QStringLiteral("確定比賽結束?結束後匯出的成績為終場成績。"),
+                                  title))
+        return false;
+    if (!log.endGame()) {
+        services.dialogs.message(QStringLiteral("比賽結束未能寫入資料庫"), title);
+        return false;
+    }
+    return true;
 }
 
 QStringList gameStateKeys()

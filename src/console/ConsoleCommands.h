@@ -11,6 +11,12 @@ namespace hp::console {
 // operator is told where, or why not.
 void exportBoxScore(const app::Services& services, const QString& connectionString);
 
+class PlayLog;
+
+// 比賽結束: asks first, then records the end of the game in the play log; the
+// tables stay as they are. False when it was not recorded.
+bool endGame(const app::Services& services, PlayLog& log);
+
 // The game-state keys that Delsetting clears.
 QStringList gameStateKeys();
 

@@ -252,6 +252,8 @@ void ConsoleDatabase::begin()
         m_words.clear();
         m_unanswered = false;
         m_refusal.clear();
+        if (m_began)
+            m_began();
     }
 }
 
@@ -263,6 +265,11 @@ void ConsoleDatabase::setCommitStep(std::function<Result<Done>()> step, std::fun
 
 void ConsoleDatabase::end()
 {
+    if (m_depth == 1 && m_closing && !m_actionFailed && !m_unit.isEmpty()) {
+        // Still inside the action: these join its unit.
+        if (const Statements closing = m_closing(m_unit); !closing.isEmpty())
+            store(closing);
+    }
     if (--m_depth > 0)
         return;
     const auto step = std::exchange(m_commitStep, {});

@@ -75,6 +75,17 @@ public:
     // action.
     void setCommitStep(std::function<Result<Done>()> step, std::function<void()> undo);
 
+    // Follows every operator action: `began` as it begins; `closing` as it
+    // ends with the writes it made (none when it failed or wrote nothing),
+    // and what `closing` returns joins the action's unit, stored or kept in
+    // the journal with it.
+    void setUnitWatch(std::function<void()> began,
+                      std::function<Statements(const Statements&)> closing)
+    {
+        m_began = std::move(began);
+        m_closing = std::move(closing);
+    }
+
     // Statements run once per connection string before the first action, for
     // tables an older database may lack. Their failure is reported.
     void setPreparation(std::function<Statements(db::ConnectionSettings::Engine)> preparation);
@@ -151,6 +162,8 @@ private:
     std::function<QString()> m_connectionString;
     std::function<Statements(db::ConnectionSettings::Engine)> m_preparation;
     std::function<void(const Statement&)> m_observer;
+    std::function<void()> m_began;
+    std::function<Statements(const Statements&)> m_closing;
     QString m_prepared;
     QString m_identityFor; // the connection whose game is m_game
     QString m_game;

@@ -271,6 +271,29 @@ NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition)
     return out;
 }
 
+Statement logPlay(const game::PlayEvent& event)
+{
+    const QStringList columns = game::playLogColumns().mid(1); // Seq numbers the rows
+    const QVariantList values = game::playLogValues(event);
+    return {QStringLiteral("INSERT INTO ") + game::playLogTable() + QStringLiteral(" (") +
+                columns.join(u',') + QStringLiteral(") VALUES (") +
+                QStringList(values.size(), QStringLiteral("?")).join(u',') + u')',
+            values};
+}
+
+Result<QList<game::PlayEvent>> recentPlays(ConsoleDatabase& db, int count)
+{
+    const auto rows =
+        db.query(QStringLiteral("SELECT * FROM ") + game::playLogTable() +
+                 QStringLiteral(" ORDER BY Seq DESC LIMIT ") + QString::number(count));
+    if (!rows)
+        return Result<QList<game::PlayEvent>>::failure(rows.error());
+    QList<game::PlayEvent> out;
+    for (const db::Row& r : *rows)
+        out << game::playEventFromRow([&](const QString& column) { return r.value(column); });
+    return out;
+}
+
 const StatementNames& statementNames()
 {
     // Built from the builders themselves, so that a name always stands for
@@ -298,6 +321,7 @@ const StatementNames& statementNames()
         add(QStringLiteral("SaveLineScore"), {saveLineScore({}, {}).first()});
         add(QStringLiteral("RebuildNextThree#1"), {clearNextThree()});
         add(QStringLiteral("RebuildNextThree#2"), {nextThreeRow(1, noRow)});
+        add(QStringLiteral("LogPlay"), {logPlay({})});
         return n;
     }();
     return names;

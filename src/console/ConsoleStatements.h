@@ -2,6 +2,7 @@
 
 #include "ConsoleDatabase.h"
 #include "GameStatements.h"
+#include "PlayEvent.h"
 
 #include <QDateTime>
 #include <array>
@@ -84,6 +85,10 @@ struct NextThree {
     QList<int> missing;
 };
 NextThree rebuildNextThree(ConsoleDatabase& db, bool half, int lastPosition);
+
+// The play log: one row appended, and the last `count` rows, newest first.
+Statement logPlay(const game::PlayEvent& event);
+Result<QList<game::PlayEvent>> recentPlays(ConsoleDatabase& db, int count);
 
 // Every statement the console stores, by name: what a journal may hold.
 const StatementNames& statementNames();

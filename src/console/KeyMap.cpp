@@ -1,6 +1,7 @@
 #include "KeyMap.h"
 
 #include <QJsonArray>
+#include <QListWidget>
 #include <algorithm>
 
 #include "OutcomeTabs.h"
@@ -144,6 +145,24 @@ bool typesCharacter(const QKeySequence& key)
     const Qt::KeyboardModifiers mods = k.keyboardModifiers() & ~Qt::KeypadModifier;
     return (mods == Qt::NoModifier || mods == Qt::ShiftModifier) && k.key() >= Qt::Key_Space &&
            k.key() <= Qt::Key_AsciiTilde;
+}
+
+void showKeys(QWidget& window, const KeyMap& keys)
+{
+    for (const KeyAction& a : keys.actions) {
+        if (a.key.isEmpty())
+            continue;
+        const QString name = a.key.toString(QKeySequence::NativeText);
+        QWidget* w = window.findChild<QWidget*>(a.control);
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
+                item->setToolTip(QStringLiteral("按鍵 ") + name);
+        } else if (w) {
+            w->setToolTip(w->toolTip() +
+                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
+                          QStringLiteral("按鍵 ") + name);
+        }
+    }
 }
 
 } // namespace hp::console

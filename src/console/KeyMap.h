@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+class QWidget;
+
 namespace hp::app {
 class SettingsStore;
 }
@@ -39,5 +41,8 @@ KeyMap readKeyMap(const app::SettingsStore& settings);
 // Whether a key would type a character into a text box (a plain letter,
 // digit or sign, with or without Shift).
 bool typesCharacter(const QKeySequence& key);
+
+// Each control of the window that has keys names them in its tool-tip.
+void showKeys(QWidget& window, const KeyMap& keys);
 
 } // namespace hp::console

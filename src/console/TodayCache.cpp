@@ -288,10 +288,10 @@ Parsed parse(const db::Statement& s)
 
 QStringList TodayCache::todayTables()
 {
-    return {QStringLiteral("SF今日成績"), QStringLiteral("SL今日成績"),
-            QStringLiteral("PF今日成績"), QStringLiteral("PL今日成績"),
-            QStringLiteral("SBO表"),      QStringLiteral("RHE"),
-            QStringLiteral("下三棒"),     QStringLiteral("退場打者今日")};
+    return {
+        QStringLiteral("SF今日成績"), QStringLiteral("SL今日成績"),   QStringLiteral("PF今日成績"),
+        QStringLiteral("PL今日成績"), QStringLiteral("SBO表"),        QStringLiteral("RHE"),
+        QStringLiteral("下三棒"),     QStringLiteral("退場打者今日"), QStringLiteral("比賽紀錄")};
 }
 
 QStringList TodayCache::keptTables()

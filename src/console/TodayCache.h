@@ -9,7 +9,7 @@ namespace hp::console {
 
 // The rows of the game that the console keeps from the opening on: the today
 // tables (both batting orders, both pitching rows, SBO表, RHE, 下三棒, the
-// batters who left the game) as read
+// batters who left the game, the play log) as read
 // and then as written, and the season rosters as read. While the database
 // cannot be reached, the console's reads are answered from them.
 //

@@ -154,6 +154,19 @@ QList<Table> tables()
             texts({QStringLiteral("第一棒"), QStringLiteral("第二棒"), QStringLiteral("第三棒")},
                   QString()) +
             texts(numbered(QStringLiteral("Status"), 1, 3), QStringLiteral("0-0"))};
+    // The play-by-play log: one row per operator action that changed the
+    // game, written in the action's own transaction, in order.
+    t << Table{
+        playLogTableName(),
+        texts({QStringLiteral("時間"),     QStringLiteral("局數"),     QStringLiteral("半局"),
+               QStringLiteral("攻方"),     QStringLiteral("棒次"),     QStringLiteral("打者背號"),
+               QStringLiteral("打者"),     QStringLiteral("投手背號"), QStringLiteral("投手"),
+               QStringLiteral("種類"),     QStringLiteral("內容"),     QStringLiteral("原值"),
+               QStringLiteral("新值"),     QStringLiteral("打席"),     QStringLiteral("好球"),
+               QStringLiteral("壞球"),     QStringLiteral("出局"),     QStringLiteral("壘上"),
+               QStringLiteral("先攻得分"), QStringLiteral("後攻得分")},
+              QString()),
+        true};
     // The game the tables hold (named at GO) and the last of the console's
     // numbered units stored for it, written in the unit's own transaction.
     t << Table{progressTableName(),
@@ -285,7 +298,12 @@ QString createStatement(const Table& t, bool pg, bool ifAbsent)
 
 QStringList archiveTableNames()
 {
-    return {QStringLiteral("退場打者今日"), QStringLiteral("退場投手今日")};
+    return {QStringLiteral("退場打者今日"), QStringLiteral("退場投手今日"), playLogTableName()};
+}
+
+QString playLogTableName()
+{
+    return QStringLiteral("比賽紀錄");
 }
 
 QString progressTableName()

@@ -28,9 +28,12 @@ struct TableColumn {
 // The columns of a table in their order, none for a table that is not one of them.
 QList<TableColumn> tableColumns(const QString& table);
 
-// The archive tables of the day (players who left the game). Older databases
-// lack them: the console creates them when absent, never dropping anything.
+// The tables of the day that GO empties besides the today tables: the
+// archives (players who left the game) and the play log. Older databases lack
+// them: the console creates them when absent, never dropping anything.
 QStringList archiveTableNames();
+// The play-by-play log of the game (game/PlayEvent.h holds its columns' meaning).
+QString playLogTableName();
 // The table of the game's identity and its last stored unit (GameProgress.h).
 QString progressTableName();
 // Creates, when absent, the archive tables and the progress table.

@@ -2,6 +2,7 @@
 
 #include "CsvFile.h"
 #include "Figures.h"
+#include "GameLog.h"
 #include "RegularFile.h"
 #include "Statistics.h"
 
@@ -15,7 +16,7 @@ namespace {
 const QString kBattingColumns = QStringLiteral("棒次,背號,姓名,守位,打數,安打,全壘打,打點,打擊率,"
                                                "\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\"");
 const QString kPitchingColumns =
-    QStringLiteral("背號,姓名,局數,被安打,被全壘打,奪三振,四死球,失分,自責分");
+    QStringLiteral("背號,姓名,局數,好球,壞球,被安打,被全壘打,奪三振,四死球,失分,自責分");
 // 棒次 is text: "10" must not sort before "2".
 const QString kSlotOrder = QStringLiteral("LENGTH(棒次),棒次");
 
@@ -49,6 +50,8 @@ PitchingLine pitchingLine(const db::Row& r, bool left)
     p.walks = r.value(QStringLiteral("四死球"));
     p.runs = r.value(QStringLiteral("失分"));
     p.earnedRuns = r.value(QStringLiteral("自責分"));
+    p.strikes = r.value(QStringLiteral("好球"));
+    p.balls = r.value(QStringLiteral("壞球"));
     p.leftGame = left;
     return p;
 }
@@ -90,6 +93,44 @@ Result<Done> readTeam(db::Database& d, TeamBox& team, const QString& side, const
     return success();
 }
 
+double figure(const QString& text)
+{
+    return game::leadingNumber(text);
+}
+
+// The log's figures on each line, the substitutes' roles, the team's totals.
+void addLogFigures(TeamBox& team, bool second, const GameTally& tally)
+{
+    BattingLine& sum = team.totals;
+    sum = {};
+    sum.slot = QStringLiteral("合計");
+    double totals[7] = {};
+    for (BattingLine& b : team.batting) {
+        const QString key = playerKey(second, b.number, b.name);
+        const BatterTally t = tally.batters.value(key);
+        b.walks = QString::number(t.walks);
+        b.hitByPitch = QString::number(t.hitByPitch);
+        b.strikeouts = QString::number(t.strikeouts);
+        b.role = tally.entered.value(key);
+        b.average = boxScoreAverage(figure(b.atBats), figure(b.hits));
+        const QString* parts[] = {&b.atBats, &b.hits,       &b.homeRuns,  &b.rbis,
+                                  &b.walks,  &b.hitByPitch, &b.strikeouts};
+        for (int i = 0; i < 7; ++i)
+            totals[i] += figure(*parts[i]);
+    }
+    QString* parts[] = {&sum.atBats, &sum.hits,       &sum.homeRuns,  &sum.rbis,
+                        &sum.walks,  &sum.hitByPitch, &sum.strikeouts};
+    for (int i = 0; i < 7; ++i)
+        *parts[i] = game::numberText(totals[i]);
+    sum.average = boxScoreAverage(totals[0], totals[1]);
+    // The team's pitchers face the other team: they field while it bats.
+    for (PitchingLine& p : team.pitching) {
+        const PitcherTally t = tally.pitchers.value(playerKey(second, p.number, p.name));
+        p.baseOnBalls = QString::number(t.walks);
+        p.battersFaced = QString::number(t.battersFaced);
+    }
+}
+
 QString cell(const QString& text)
 {
     return text.trimmed().isEmpty() || text == game::kBlank ? QString() : text;
@@ -104,7 +145,9 @@ QString csvField(const QString& cellText)
     return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QByteArray csv(const QList<QStringList>& rows)
+} // namespace
+
+QByteArray csvTable(const QList<QStringList>& rows)
 {
     QString out;
     for (const QStringList& row : rows) {
@@ -116,6 +159,22 @@ QByteArray csv(const QList<QStringList>& rows)
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
+namespace {
+
+QByteArray csv(const QList<QStringList>& rows)
+{
+    return csvTable(rows);
+}
+
+QString decisionsText(const PitchersOfRecord& d)
+{
+    auto name = [](const QString& who) {
+        return who.isEmpty() ? QStringLiteral("無") : who.section(u':', -1);
+    };
+    return QStringLiteral("勝投: ") + name(d.win) + QStringLiteral("  敗投: ") + name(d.loss) +
+           QStringLiteral("  救援: ") + name(d.save);
+}
+
 QString era(const PitchingLine& p)
 {
     return game::eraText(p.thirds, game::leadingNumber(p.earnedRuns));
@@ -123,8 +182,9 @@ QString era(const PitchingLine& p)
 
 QStringList battingRow(const BattingLine& b)
 {
-    QStringList row{b.slot, b.number,   b.name, b.position, b.atBats,
-                    b.hits, b.homeRuns, b.rbis, b.average};
+    QStringList row{b.slot,   b.number,     b.name,       b.role.isEmpty() ? b.position : b.role,
+                    b.atBats, b.hits,       b.homeRuns,   b.rbis,
+                    b.walks,  b.hitByPitch, b.strikeouts, b.average};
     for (const QString& r : b.results)
         row << cell(r);
     return row;
@@ -132,24 +192,37 @@ QStringList battingRow(const BattingLine& b)
 
 QStringList pitchingRow(const PitchingLine& p)
 {
-    return {p.number, p.name,     boxScoreInnings(p.thirds),
-            p.hits,   p.homeRuns, p.strikeouts,
-            p.walks,  p.runs,     p.earnedRuns,
-            era(p)};
+    const double strikes = figure(p.strikes);
+    return {p.number,
+            p.name,
+            boxScoreInnings(p.thirds),
+            p.hits,
+            p.runs,
+            p.earnedRuns,
+            p.baseOnBalls,
+            p.strikeouts,
+            p.homeRuns,
+            game::numberText(strikes + figure(p.balls)) + u'-' + game::numberText(strikes),
+            p.battersFaced,
+            p.walks,
+            era(p),
+            p.decision};
 }
 
 const QStringList kBattingHeader{
     QStringLiteral("棒次"),   QStringLiteral("背號"), QStringLiteral("姓名"),
     QStringLiteral("守位"),   QStringLiteral("打數"), QStringLiteral("安打"),
-    QStringLiteral("全壘打"), QStringLiteral("打點"), QStringLiteral("打擊率"),
+    QStringLiteral("全壘打"), QStringLiteral("打點"), QStringLiteral("四壞"),
+    QStringLiteral("觸身"),   QStringLiteral("三振"), QStringLiteral("打擊率"),
     QStringLiteral("1"),      QStringLiteral("2"),    QStringLiteral("3"),
     QStringLiteral("4"),      QStringLiteral("5"),    QStringLiteral("6"),
     QStringLiteral("7"),      QStringLiteral("8")};
-const QStringList kPitchingHeader{QStringLiteral("背號"),     QStringLiteral("姓名"),
-                                  QStringLiteral("局數"),     QStringLiteral("被安打"),
-                                  QStringLiteral("被全壘打"), QStringLiteral("奪三振"),
-                                  QStringLiteral("四死球"),   QStringLiteral("失分"),
-                                  QStringLiteral("自責分"),   QStringLiteral("防禦率")};
+const QStringList kPitchingHeader{
+    QStringLiteral("背號"),      QStringLiteral("姓名"),     QStringLiteral("局數"),
+    QStringLiteral("被安打"),    QStringLiteral("失分"),     QStringLiteral("自責分"),
+    QStringLiteral("四壞"),      QStringLiteral("奪三振"),   QStringLiteral("被全壘打"),
+    QStringLiteral("球數-好球"), QStringLiteral("面對打者"), QStringLiteral("四死球"),
+    QStringLiteral("防禦率"),    QStringLiteral("勝敗")};
 
 // Markup escaped, and what XML cannot hold at all left out: control
 // characters other than tab and line ends, U+FFFE, U+FFFF and halves of
@@ -222,6 +295,24 @@ int BoxScore::innings() const
     return last;
 }
 
+QString boxScoreAverage(double atBats, double hits)
+{
+    return atBats > 0 ? game::dayAverageText(atBats, hits) : QStringLiteral(".000");
+}
+
+void setDecisions(BoxScore& box, const PitchersOfRecord& decisions)
+{
+    box.decisions = decisions;
+    for (TeamBox* t : {&box.first, &box.second})
+        for (PitchingLine& p : t->pitching) {
+            const QString who = p.number.isEmpty() ? p.name : p.number + u':' + p.name;
+            p.decision = who == decisions.win    ? QStringLiteral("勝")
+                         : who == decisions.loss ? QStringLiteral("敗")
+                         : who == decisions.save ? QStringLiteral("救援")
+                                                 : QString();
+        }
+}
+
 QString boxScoreInnings(double thirds)
 {
     return game::inningsText(thirds, game::InningsNotation::Outs);
@@ -253,13 +344,36 @@ Result<BoxScore> readBoxScore(db::Database& d, const QDate& date)
                           QStringLiteral("PL今日成績"));
         !r)
         return Result<BoxScore>::failure(r.error());
+    // A database from before the play log has none: its figures stay at 0.
+    const auto stored = readPlayLog(d);
+    const QList<game::PlayEvent> log = stored ? *stored : QList<game::PlayEvent>{};
+    const GameTally tally = tallyGame(log);
+    addLogFigures(box.first, false, tally);
+    addLogFigures(box.second, true, tally);
+    box.final = tally.ended;
+    box.status = gameStatusText(tally);
+    if (box.final) {
+        std::array<QString, 2> starters;
+        QHash<QString, double> thirds;
+        const TeamBox* teams[] = {&box.first, &box.second};
+        for (int t = 0; t < 2; ++t)
+            for (const PitchingLine& p : teams[t]->pitching) {
+                const QString who = p.number.isEmpty() ? p.name : p.number + u':' + p.name;
+                if (starters[t].isEmpty())
+                    starters[t] = who;
+                thirds.insert(playerKey(t == 1, p.number, p.name), p.thirds);
+            }
+        const Decisions d = decideGame(log, starters, thirds);
+        setDecisions(box, {d.win, d.loss, d.save});
+    }
     return box;
 }
 
 QString boxScoreXhtml(const BoxScore& box)
 {
     const QString title = box.first.name + QStringLiteral(" 對 ") + box.second.name +
-                          QStringLiteral(" ") + box.date.toString(u"yyyy/MM/dd");
+                          QStringLiteral(" ") + box.date.toString(u"yyyy/MM/dd") + u' ' +
+                          box.status;
     QString out = QStringLiteral(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"zh-Hant\">\n"
@@ -275,9 +389,12 @@ QString boxScoreXhtml(const BoxScore& box)
                                            "1mm; text-align: center; white-space: nowrap; }\n"
                                            "tr.left td { color: #555; font-style: italic; }\n"
                                            "</style></head>\n<body>\n<h1>");
-    out += escaped(title) + QStringLiteral("</h1>\n<p>終場 ") + escaped(box.first.name) + u' ' +
-           escaped(box.first.runs) + QStringLiteral(" : ") + escaped(box.second.runs) + u' ' +
-           escaped(box.second.name) + QStringLiteral("</p>\n");
+    out += escaped(title) + QStringLiteral("</h1>\n<p>") + escaped(box.status) + u' ' +
+           escaped(box.first.name) + u' ' + escaped(box.first.runs) + QStringLiteral(" : ") +
+           escaped(box.second.runs) + u' ' + escaped(box.second.name) + QStringLiteral("</p>\n");
+    if (box.final)
+        out += QStringLiteral("<p>") + escaped(decisionsText(box.decisions)) +
+               QStringLiteral("</p>\n");
     out += htmlTable(QStringLiteral("比分"), lineScoreHeader(box), lineScoreRows(box));
     for (const TeamBox* t : {&box.first, &box.second}) {
         QList<QStringList> rows;
@@ -286,6 +403,7 @@ QString boxScoreXhtml(const BoxScore& box)
             rows << battingRow(b);
             left << b.leftGame;
         }
+        rows << battingRow(t->totals);
         out += htmlTable(t->name + QStringLiteral(" 打擊"), kBattingHeader, rows, left);
     }
     for (const TeamBox* t : {&box.first, &box.second}) {
@@ -310,6 +428,8 @@ QList<std::pair<QString, QByteArray>> boxScoreCsv(const BoxScore& box)
         for (const BattingLine& b : teams[t]->batting)
             batting << (QStringList{teams[t]->name} + battingRow(b) +
                         QStringList{b.leftGame ? QStringLiteral("是") : QString()});
+        batting << (QStringList{teams[t]->name} + battingRow(teams[t]->totals) +
+                    QStringList{QString()});
         out.append({sides[t] + QStringLiteral("打擊.csv"), csv(batting)});
         QList<QStringList> pitching{QStringList{QStringLiteral("隊名")} + kPitchingHeader};
         for (const PitchingLine& p : teams[t]->pitching)

@@ -8,6 +8,7 @@
 #include "ConsoleFeed.h"
 #include "EventLog.h"
 #include "FeedServer.h"
+#include "GameLog.h"
 #include "InitDb.h"
 #include "Navigator.h"
 #include "QtDialogs.h"
@@ -77,6 +78,22 @@ int writeReport(const QString& connection, const QString& html, const QString& c
     return 0;
 }
 
+// The play log of the game in the database as one CSV table.
+int exportLog(const QString& connection, const QString& file)
+{
+    const auto d = db::Database::open(connection);
+    if (!d) {
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(d.error()));
+        return 1;
+    }
+    if (const auto written = report::writePlayLog(**d, file); !written) {
+        std::fprintf(stderr, "homeplate: %s\n", qPrintable(written.error()));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return 0;
+}
+
 // Every option of the program. The command line is parsed before any
 // application object exists: --help, --version and --init-db need no display.
 struct Options {
@@ -115,6 +132,11 @@ struct Options {
     QCommandLineOption report{
         QStringLiteral("report"),
         QStringLiteral("Write the box score of the game in the database and exit."),
+        QStringLiteral("CONNECTION")};
+    QCommandLineOption exportLog{
+        QStringLiteral("export-log"),
+        QStringLiteral("Write the play log of the game as a CSV file (FILE.csv after the options) "
+                       "and exit."),
         QStringLiteral("CONNECTION")};
     QCommandLineOption html{QStringLiteral("html"),
                             QStringLiteral("With --report: the page (XHTML) to write."),
@@ -251,11 +273,12 @@ int runApplication(int argc, char* argv[])
                        "  homeplate --init-db CONNECTION [--demo]\n"
                        "  homeplate --import-roster CONNECTION [--dry-run] FILE.csv...\n"
                        "  homeplate --export-roster CONNECTION FOLDER\n"
-                       "  homeplate --report CONNECTION [--html FILE] [--csv FOLDER]"));
+                       "  homeplate --report CONNECTION [--html FILE] [--csv FOLDER]\n"
+                       "  homeplate --export-log CONNECTION FILE.csv"));
     parser.addOptions({options.help, options.version, options.settings, options.backend,
                        options.remote, options.feed, options.automation, options.initDb,
                        options.demo, options.importRoster, options.exportRoster, options.dryRun,
-                       options.report, options.html, options.csv});
+                       options.report, options.exportLog, options.html, options.csv});
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -286,6 +309,12 @@ int runApplication(int argc, char* argv[])
             return fail(QStringLiteral("--export-roster needs one FOLDER after the options"));
         const QCoreApplication app(argc, argv);
         return exportRoster(parser.value(options.exportRoster), positional.first());
+    }
+    if (parser.isSet(options.exportLog)) {
+        if (positional.size() != 1)
+            return fail(QStringLiteral("--export-log needs one FILE.csv after the options"));
+        const QCoreApplication app(argc, argv);
+        return exportLog(parser.value(options.exportLog), positional.first());
     }
     if (!positional.isEmpty())
         return fail(QStringLiteral("unexpected argument: ") + positional.first());

@@ -82,6 +82,56 @@ private slots:
             QCOMPARE(after, before);
         }
     }
+
+    // The log holds the actions stored, each once: a kill between two
+    // actions loses none and the opening after it adds none; an action on
+    // its way when the kill lands is in the log exactly when it is in the
+    // tables.
+    void aKilledConsoleKeepsItsLogWhole_data() { test::TestDatabase::addEngineRows(); }
+    void aKilledConsoleKeepsItsLogWhole()
+    {
+        QFETCH(QString, engine);
+        QVERIFY2(QFile::exists(qEnvironmentVariable("HOMEPLATE_BINARY")),
+                 "HOMEPLATE_BINARY is not set");
+        test::ConsoleFixture game(engine, false);
+        QVERIFY(game.tdb.ok());
+        const QString settings = game.h.settings.dir.filePath(QStringLiteral("settings.ini"));
+        Console console(settings, game.h.settings.dir.filePath(QStringLiteral("cg.jsonl")));
+        auto kinds = [&] {
+            QStringList out;
+            const auto rows = game.tdb.open()->query(
+                QStringLiteral("SELECT 種類,壞球 FROM 比賽紀錄 ORDER BY Seq"));
+            for (const db::Row& r : *rows)
+                out << r.value(QStringLiteral("種類")) + r.value(QStringLiteral("壞球"));
+            return out;
+        };
+        const QString ball = QStringLiteral("SBO_Lab(2)");
+        const QString strike = QStringLiteral("SBO_Lab(1)");
+        QVERIFY(console.start());
+        QStringList expected;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(Console::ok(console.act(test::C, ball, QStringLiteral("press"))));
+            expected << QStringLiteral("壞球") + QString::number(i + 1);
+            QVERIFY(Console::ok(console.act(test::C, strike, QStringLiteral("press"))));
+            expected << QStringLiteral("好球") + QString::number(i + 1);
+            console.kill();
+            QCOMPARE(kinds(), expected);
+            QVERIFY(console.start());
+            QCOMPARE(kinds(), expected);
+        }
+        // On its way: stored whole with its row, or neither.
+        console.act(test::C, ball, QStringLiteral("press"), {}, false);
+        console.kill();
+        const QStringList after = kinds();
+        const QString balls =
+            game.row(QStringLiteral("SELECT B FROM SBO表")).value(QStringLiteral("B"));
+        if (balls == QStringLiteral("3"))
+            QCOMPARE(after, expected << QStringLiteral("壞球3"));
+        else
+            QCOMPARE(after, expected);
+        QVERIFY(console.start());
+        QCOMPARE(kinds(), after);
+    }
 };
 
 QTEST_MAIN(TstConsoleKill)
