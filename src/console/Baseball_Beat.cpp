@@ -14,6 +14,7 @@
 #include "CountPanel.h"
 #include "Figures.h"
 #include "GraphicsColumn.h"
+#include "InningIndicator.h"
 #include "LineScorePanel.h"
 #include "LinkWatcher.h"
 #include "MenuCommand.h"
@@ -24,20 +25,20 @@
 #include "PlateAppearances.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
+#include "WindowPlacement.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace hp::console {
@@ -75,11 +76,7 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     wire();
     m_keys = readKeyMap(m_services.settings);
     showKeys();
-    // Room for every list item where the screen has it; 1366 × 768 at least fits.
-    const QRect screen = QGuiApplication::primaryScreen()
-                             ? QGuiApplication::primaryScreen()->availableGeometry()
-                             : QRect(0, 0, 1366, 768);
-    resize(qMin(1600, screen.width()), qBound(700, screen.height() - 40, 900));
+    app::placeOnScreen(this, QSize(1600, 900));
 
     qApp->installEventFilter(this);
 }
@@ -127,6 +124,8 @@ void Baseball_Beat::buildLayout()
     m_graphics.setTarget(m_columnCalls.get());
 
     m_count = new CountPanel(*m_pitcher, m_graphics, central);
+    connect(m_lineScore, &LineScorePanel::inningShown, m_count->inning(),
+            &InningIndicator::showInning);
     m_outcomes = new OutcomeTabs(central);
     m_nextHalf = new QPushButton(QStringLiteral("換局"), central);
     m_nextHalf->setObjectName(QStringLiteral("Next_Command"));
@@ -554,21 +553,23 @@ bool Baseball_Beat::mappedKey(const QKeyEvent& press, QWidget* target)
 
 void Baseball_Beat::showKeys()
 {
-    // Each control's tool-tip names its keys.
+    // Each control's tool-tip names its keys, on one line.
+    QHash<QWidget*, QStringList> hints;
     for (const KeyAction& a : m_keys.actions) {
         if (a.key.isEmpty())
             continue;
-        const QString name = a.key.toString(QKeySequence::NativeText);
         QWidget* w = findChild<QWidget*>(a.control);
         if (auto* list = qobject_cast<QListWidget*>(w)) {
             if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
-                item->setToolTip(QStringLiteral("按鍵 ") + name);
+                item->setToolTip(keyHint(a));
         } else if (w) {
-            w->setToolTip(w->toolTip() +
-                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
-                          QStringLiteral("按鍵 ") + name);
+            hints[w] << keyHint(a);
         }
     }
+    for (auto it = hints.cbegin(); it != hints.cend(); ++it)
+        it.key()->setToolTip(it.key()->toolTip() +
+                             (it.key()->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
+                             it.value().join(QStringLiteral(" / ")));
 }
 
 } // namespace hp::console

@@ -73,6 +73,16 @@ QList<KeyAction> keyActions()
     return out;
 }
 
+QString keyHint(const KeyAction& a)
+{
+    const QString key = a.key.toString(QKeySequence::NativeText);
+    if (a.action != QStringLiteral("press"))
+        return QStringLiteral("按鍵 ") + key;
+    // A press with Ctrl steps down, as Ctrl and the mouse do.
+    return key + (a.extra.contains(QStringLiteral("mods")) ? QStringLiteral(" 減一")
+                                                           : QStringLiteral(" 加一"));
+}
+
 const KeyAction* KeyMap::find(const QKeySequence& key) const
 {
     for (const KeyAction& a : actions)
