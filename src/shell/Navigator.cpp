@@ -49,7 +49,6 @@ void Navigator::showStart()
 setup::Main* Navigator::newSetupWindow()
 {
     auto* window = new setup::Main(m_services, m_positionsFile);
-    connect(window, &setup::Main::databaseChanged, this, [this, window] { reloadSetup(window); });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
     // After 比賽開始 the operator goes on from the start window ("繼續比賽").
     connect(window, &setup::Main::gameStartPrepared, this, [this, window] {
@@ -61,15 +60,9 @@ setup::Main* Navigator::newSetupWindow()
 
 void Navigator::openSetup(QWidget* from)
 {
-    setup::Main* window = m_preloadedSetup;
-    m_preloadedSetup.clear();
-    if (!window) {
-        window = newSetupWindow();
-        window->show();
-        window->load();
-    } else {
-        window->show();
-    }
+    setup::Main* window = newSetupWindow();
+    window->show();
+    window->load();
     from->close();
 }
 
@@ -80,16 +73,6 @@ void Navigator::openConsole(QWidget* from)
     if (from)
         from->close();
     console->load();
-}
-
-void Navigator::reloadSetup(setup::Main* current)
-{
-    showStart();
-    current->close();
-    delete m_preloadedSetup;
-    m_preloadedSetup = newSetupWindow();
-    m_preloadedSetup->load();
-    m_preloadedSetup->reloadFirstTeamPitchers();
 }
 
 } // namespace hp::shell
