@@ -228,6 +228,55 @@ private slots:
         after.remove(QStringLiteral("BackupP_Combo"));
         QCOMPARE(after, pitcher);
     }
+
+    // Every name the operator guide puts in 「」 is the caption, menu command,
+    // tab or list item of a control of the windows as a game shows them (the
+    // guide quotes what the program says in 『』).
+    void theGuideNamesWhatTheWindowsShow()
+    {
+        ConsoleFixture f(QStringLiteral("sqlite"), false);
+        QVERIFY(f.tdb.ok());
+        QSet<QString> shown;
+        auto take = [&](const QString& window) {
+            const QJsonObject controls =
+                f.h.request({{QStringLiteral("op"), QStringLiteral("dump")},
+                             {QStringLiteral("window"), window}})[QStringLiteral("controls")]
+                    .toObject();
+            QVERIFY2(!controls.isEmpty(), qPrintable(window));
+            for (const QJsonValue& c : controls) {
+                shown << c[QStringLiteral("text")].toString();
+                for (const QJsonValue& item : c[QStringLiteral("items")].toArray())
+                    shown << item.toString();
+            }
+        };
+        f.h.navigator.showStart();
+        take(QStringLiteral("mStart"));
+        f.h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        f.h.act(M(), QStringLiteral("List1"), QStringLiteral("select"), {{QStringLiteral("index"), 0}});
+        f.h.act(M(), QStringLiteral("Command1"), QStringLiteral("click"));
+        f.h.act(M(), QStringLiteral("List1"), QStringLiteral("select"), {{QStringLiteral("index"), 0}});
+        f.h.act(M(), QStringLiteral("Command3"), QStringLiteral("click"));
+        f.h.act(M(), QStringLiteral("StartCmd"), QStringLiteral("click"));
+        take(M());
+        f.h.navigator.showStart();
+        f.h.act(QStringLiteral("mStart"), QStringLiteral("Command2"), QStringLiteral("click"));
+        take(test::C);
+
+        QFile guide(QStringLiteral(OPERATOR_GUIDE));
+        QVERIFY(guide.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(guide.readAll());
+        QStringList unknown;
+        static const QRegularExpression quoted(QStringLiteral("「([^」]+)」"));
+        for (auto it = quoted.globalMatch(text); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (!shown.contains(name))
+                unknown << name;
+        }
+        QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(QStringLiteral(", "))));
+    }
+
+private:
+    static QString M() { return QStringLiteral("Main"); }
 };
 
 QTEST_MAIN(TstConsoleDesk)
