@@ -3,6 +3,8 @@ BUILD ?= build
 JOBS ?= 2
 # The demo's template project: sd (720 x 486) or hd (1920 x 1080).
 CG_PROJECT ?= sd
+# The screen of `make screenshots`: 1366x768 (the guide's images) or another size.
+SCREEN ?= 1366x768
 DEB_PACKAGES = g++ cmake make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql \
                fonts-noto-cjk xvfb xauth postgresql libsqlite3-dev libpq-dev pkg-config \
                libcsv-dev qt6-translations-l10n qt6-httpserver-dev qt6-websockets-dev
@@ -36,7 +38,7 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 
 screenshots: build
-	@bash scripts/screenshots.sh $(BUILD)
+	@SCREEN=$(SCREEN) bash scripts/screenshots.sh $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -45,6 +45,11 @@ for _ in range(9):
 r.act(M, "SSTab1", "select", index=1)
 for _ in range(9):
     r.act(M, "List4(1)", "dblclick", index=0)
+# As the guide has it: 比賽開始 first, then the set-up window again (it shows
+# the game as stored) and GO.
+r.act(M, "Command13", "click")
+r.act("mStart", "Command1", "click")
+r.act(M, "SSTab1", "select", index=1)
 shot("setup")
 r.act(M, "GO", "click")
 C = "Baseball_Beat"

@@ -2,13 +2,22 @@
 # Screenshots for the operator guide (docs/images/), taken on the demo season
 # under Xvfb with homeplate-cg on 127.0.0.1, so that they show what the program
 # really shows. Never the operator's own settings, never a non-loopback address.
+#
+# SCREEN=WIDTHxHEIGHT (default 1366x768) sets the size of the screen; the
+# guide's own images are taken at the default size, others go under
+# BUILD/screenshots/WIDTHxHEIGHT/.
 set -euo pipefail
 build=${1:-build}
 root=$(pwd)
+screen=${SCREEN:-1366x768}
 bash scripts/install-deps.sh xvfb xauth imagemagick xdotool python3
 export HOMEPLATE_LOOPBACK_ONLY=1
 work=$(mktemp -d /tmp/homeplate-shots.XXXXXX)
-out="$root/docs/images"
+if [ "$screen" = 1366x768 ]; then
+  out="$root/docs/images"
+else
+  out="$root/$build/screenshots/$screen"
+fi
 mkdir -p "$out" "$work/templates"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
@@ -20,7 +29,7 @@ for n in $(seq 90 99); do
   if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "no free X display :90-:99" >&2; exit 1; }
-Xvfb "$display" -screen 0 1366x768x24 >/dev/null 2>&1 & pids+=($!)
+Xvfb "$display" -screen 0 "${screen}x24" >/dev/null 2>&1 & pids+=($!)
 export DISPLAY=$display
 sleep 1
 
@@ -48,6 +57,6 @@ coproc DRIVER { python3 scripts/screenshots.py "$port"; }
 while read -r name <&"${DRIVER[0]}"; do
   sleep 0.7
   import -window root "$out/$name.png"
-  echo "docs/images/$name.png"
+  echo "${out#"$root"/}/$name.png"
   echo >&"${DRIVER[1]}"
 done

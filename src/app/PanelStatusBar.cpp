@@ -12,6 +12,9 @@ PanelStatusBar::PanelStatusBar(int panels, QWidget* parent)
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(120);
+        // A long text is cut at the panel's edge (its tool-tip holds all of
+        // it) rather than widen the window beyond the screen.
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         addWidget(label, 1);
         m_panels << label;
     }

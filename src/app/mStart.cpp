@@ -3,6 +3,7 @@
 #include "OperatorDialogs.h"
 #include "SettingsStore.h"
 #include "WidgetStyle.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -75,6 +76,8 @@ mStart::mStart(SettingsStore& settings, OperatorDialogs& dialogs, QWidget* paren
     }
     layout->addLayout(buttons);
     setCentralWidget(central);
+
+    placeOnScreen(this, sizeHint());
 
     connect(m_command1, &QPushButton::clicked, this, &mStart::Command1_Click);
     connect(m_command2, &QPushButton::clicked, this, &mStart::Command2_Click);

@@ -70,7 +70,9 @@ void CgMenuCommands::mQPXServer_Click()
     const QString fallback = m_window == Window::Setup ? kDefaultCgAddress : QString();
     const QString current = m_settings.get(kAddressKey, fallback);
     const QString answer =
-        m_dialogs.input(QStringLiteral("請輸入"), QString(), current).value_or(QString());
+        m_dialogs
+            .input(QStringLiteral("字幕機位址: IP 或 IP:埠"), QStringLiteral("連線設定"), current)
+            .value_or(QString());
     if (answer.isEmpty())
         return;
     connectAndReport(answer);

@@ -14,6 +14,7 @@
 #include "CountPanel.h"
 #include "Figures.h"
 #include "GraphicsColumn.h"
+#include "InningIndicator.h"
 #include "LineScorePanel.h"
 #include "LinkWatcher.h"
 #include "MenuCommand.h"
@@ -26,19 +27,19 @@
 #include "PlayLog.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
+#include "WindowPlacement.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace hp::console {
@@ -76,11 +77,7 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     wire();
     m_keys = readKeyMap(m_services.settings);
     showKeys(*this, m_keys);
-    // Room for every list item where the screen has it; 1366 × 768 at least fits.
-    const QRect screen = QGuiApplication::primaryScreen()
-                             ? QGuiApplication::primaryScreen()->availableGeometry()
-                             : QRect(0, 0, 1366, 768);
-    resize(qMin(1600, screen.width()), qBound(700, screen.height() - 40, 900));
+    app::placeOnScreen(this, QSize(1600, 900));
 
     qApp->installEventFilter(this);
 }
@@ -129,6 +126,8 @@ void Baseball_Beat::buildLayout()
     m_graphics.setTarget(m_columnCalls.get());
 
     m_count = new CountPanel(*m_pitcher, m_graphics, central);
+    connect(m_lineScore, &LineScorePanel::inningShown, m_count->inning(),
+            &InningIndicator::showInning);
     m_outcomes = new OutcomeTabs(central);
     m_nextHalf = new QPushButton(QStringLiteral("換局"), central);
     m_nextHalf->setObjectName(QStringLiteral("Next_Command"));

@@ -45,7 +45,12 @@ BatterPanel::BatterPanel(ConsoleState& state, ConsoleDatabase& db, const app::Cl
 
 void BatterPanel::build()
 {
-    auto* grid = new QGridLayout(this);
+    // The rows on the left, each as wide as it needs; the information list
+    // on the right, full height.
+    auto* outer = new QHBoxLayout(this);
+    auto* rows = new QVBoxLayout;
+    outer->addLayout(rows, 1);
+    auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
 
     m_number = caption(QStringLiteral("NoS_Lab"), QStringLiteral("NO"), this);
@@ -71,13 +76,14 @@ void BatterPanel::build()
     who->addWidget(new QLabel(QStringLiteral("守位"), this));
     who->addWidget(m_position);
     who->addWidget(m_team);
-    grid->addLayout(who, 0, 0, 1, 8);
+    rows->addLayout(who);
+    rows->addLayout(grid);
 
     const QStringList headers{QStringLiteral("打數"), QStringLiteral("安打"),
                               QStringLiteral("全壘打"), QStringLiteral("打點"),
                               QStringLiteral("打擊率")};
     for (int i = 0; i < headers.size(); ++i)
-        grid->addWidget(caption(indexed("Label24", i), headers[i], this), 1, i);
+        grid->addWidget(caption(indexed("Label24", i), headers[i], this), 0, i);
     m_atBats = new ConsoleBox(QStringLiteral("StrikeS_txt"), this);
     m_hits = new ConsoleBox(QStringLiteral("SaveS_txt"), this);
     m_homeRuns = new ConsoleBox(QStringLiteral("HomeS_txt"), this);
@@ -87,33 +93,36 @@ void BatterPanel::build()
     const QList<ConsoleBox*> counters{m_atBats, m_hits, m_homeRuns, m_rbis, m_average};
     for (int i = 0; i < counters.size(); ++i) {
         counters[i]->setAlignment(Qt::AlignCenter);
-        grid->addWidget(counters[i], 2, i);
+        grid->addWidget(counters[i], 1, i);
     }
 
     m_cumulative = new ClickLabel(QStringLiteral("AvgS_Lab"), QStringLiteral(".000"), this);
     m_cumulative->setToolTip(QStringLiteral("累計打擊率,按兩下修改"));
     m_cumulative->setFont(big);
     m_seasonLine = caption(QStringLiteral("Label6"), QStringLiteral("123/123"), this);
-    grid->addWidget(m_cumulative, 1, 5, 1, 3);
-    grid->addWidget(m_seasonLine, 2, 5, 1, 3);
+    // A long season line takes a second row, not more of the window's width.
+    m_seasonLine->setWordWrap(true);
+    grid->addWidget(m_cumulative, 0, 5);
+    grid->addWidget(m_seasonLine, 1, 5);
 
     auto* results = new QHBoxLayout;
     results->addWidget(new QLabel(QStringLiteral("打席"), this));
     for (int i = 1; i <= 8; ++i) {
         auto* box = new ConsoleBox(indexed("TimesS_txt", i), this);
         box->setAlignment(Qt::AlignCenter);
-        box->setMinimumWidth(44);
+        box->setMinimumWidth(32);
         m_results[i - 1] = box;
         results->addWidget(box);
     }
-    grid->addLayout(results, 3, 0, 1, 8);
+    rows->addLayout(results);
 
     auto* special = caption(indexed("Label4", 1), QStringLiteral("特殊紀錄"), this);
     auto* specialCombo = new QComboBox(this);
     specialCombo->setObjectName(QStringLiteral("SpecS_Combo"));
     specialCombo->setEditable(true);
     m_substitutes = new ChooserCombo(QStringLiteral("BackupS_Combo"), this);
-    m_substitutes->setMinimumWidth(140);
+    m_substitutes->setMinimumWidth(120);
+    keepPlaceWhenHidden(m_substitutes);
     m_substitutes->hide();
     m_next = new QPushButton(QStringLiteral("下一棒"), this);
     m_next->setObjectName(QStringLiteral("Command4"));
@@ -124,14 +133,14 @@ void BatterPanel::build()
     bottom->addWidget(m_substitutes, 1);
     bottom->addStretch();
     bottom->addWidget(m_next);
-    grid->addLayout(bottom, 4, 0, 1, 8);
+    rows->addLayout(bottom);
 
     m_information = new QListWidget(this);
     m_information->setObjectName(QStringLiteral("List2"));
     m_information->setFixedWidth(125);
-    grid->addWidget(m_information, 0, 8, 6, 1);
+    outer->addWidget(m_information);
     // Extra height goes below the controls, not between them.
-    grid->setRowStretch(5, 1);
+    rows->addStretch(1);
 
     m_editor = new ConsoleBox(QStringLiteral("Text2"), this);
     m_editor->hide();

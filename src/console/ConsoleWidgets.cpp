@@ -142,6 +142,13 @@ QFont boldFont(QFont font, int extraPoints)
     return font;
 }
 
+void keepPlaceWhenHidden(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 void setHighlight(QWidget* widget, bool on)
 {
     QPalette p = widget->palette();

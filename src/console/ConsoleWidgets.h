@@ -83,6 +83,10 @@ QString indexed(const char* name, int index);
 // A bold font some points larger, for the figures an operator reads at a glance.
 QFont boldFont(QFont font, int extraPoints);
 
+// A control shown on request (a chooser) keeps its room while hidden, so
+// that the frame does not move when it opens.
+void keepPlaceWhenHidden(QWidget* widget);
+
 // White on blue for the current line-score cell, black on white otherwise.
 void setHighlight(QWidget* widget, bool on);
 

@@ -2,6 +2,7 @@
 
 #include "ConsoleWidgets.h"
 #include "Figures.h"
+#include "InningIndicator.h"
 #include "PitcherPanel.h"
 #include "Statistics.h"
 
@@ -28,10 +29,12 @@ CountPanel::CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget*
 {
     setObjectName(QStringLiteral("Frame2"));
     auto* grid = new QGridLayout(this);
+    m_inning = new InningIndicator(this);
+    grid->addWidget(m_inning, 0, 0, 1, 3);
     auto* heading = new QLabel(QStringLiteral("S B O"), this);
     heading->setObjectName(QStringLiteral("Label3"));
     heading->setAlignment(Qt::AlignCenter);
-    grid->addWidget(heading, 0, 0, 1, 3);
+    grid->addWidget(heading, 1, 0, 1, 3);
     const QFont big = boldFont(font(), 12);
     const QStringList tips{QStringLiteral("好球"), QStringLiteral("壞球"), QStringLiteral("出局")};
     const QStringList bases{QStringLiteral("一壘"), QStringLiteral("二壘"), QStringLiteral("三壘")};
@@ -44,7 +47,7 @@ CountPanel::CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget*
         label->setFrameShadow(QFrame::Sunken);
         label->setToolTip(tips[i - 1] + QStringLiteral(":按一下加一,Ctrl+按一下減一"));
         m_labels[i - 1] = label;
-        grid->addWidget(label, 1, i - 1);
+        grid->addWidget(label, 2, i - 1);
         connect(label, &ClickLabel::pressed, this,
                 [this, i](Qt::MouseButton, Qt::KeyboardModifiers mods) {
                     auto click = [&] { SBO_Lab_MouseDown(Label(i), mods); };
@@ -57,7 +60,7 @@ CountPanel::CountPanel(PitcherPanel& pitcher, InGameGraphics& graphics, QWidget*
         auto* check = new QCheckBox(bases[i - 1], this);
         check->setObjectName(indexed("Base_Check", i));
         m_bases[i - 1] = check;
-        grid->addWidget(check, 2, i - 1);
+        grid->addWidget(check, 3, i - 1);
         connect(check, &QCheckBox::stateChanged, this, &CountPanel::changed);
     }
 }

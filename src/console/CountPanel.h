@@ -14,6 +14,7 @@ class QPushButton;
 namespace hp::console {
 
 class ClickLabel;
+class InningIndicator;
 class PitcherPanel;
 
 // The buttons whose availability the count decides.
@@ -48,6 +49,9 @@ public:
     bool base(int i) const;
     void setBase(int i, bool on);
 
+    // The large inning and half at the head of the frame.
+    InningIndicator* inning() const { return m_inning; }
+
     // S, B, O and the bases; the teams and runs come from the line score.
     void fill(SboState& state) const;
 
@@ -67,6 +71,7 @@ private:
     std::function<void(const std::function<void()>&)> m_clickUnit;
     std::array<ClickLabel*, 3> m_labels{};
     std::array<QCheckBox*, 3> m_bases{};
+    InningIndicator* m_inning = nullptr;
 };
 
 } // namespace hp::console

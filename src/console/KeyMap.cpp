@@ -1,5 +1,7 @@
 #include "KeyMap.h"
 
+#include <QHash>
+
 #include <QJsonArray>
 #include <QListWidget>
 #include <algorithm>
@@ -72,6 +74,16 @@ QList<KeyAction> keyActions()
         }
     }
     return out;
+}
+
+QString keyHint(const KeyAction& a)
+{
+    const QString key = a.key.toString(QKeySequence::NativeText);
+    if (a.action != QStringLiteral("press"))
+        return QStringLiteral("按鍵 ") + key;
+    // A press with Ctrl steps down, as Ctrl and the mouse do.
+    return key + (a.extra.contains(QStringLiteral("mods")) ? QStringLiteral(" 減一")
+                                                           : QStringLiteral(" 加一"));
 }
 
 const KeyAction* KeyMap::find(const QKeySequence& key) const
@@ -149,20 +161,23 @@ bool typesCharacter(const QKeySequence& key)
 
 void showKeys(QWidget& window, const KeyMap& keys)
 {
+    // Each control's tool-tip names its keys, on one line.
+    QHash<QWidget*, QStringList> hints;
     for (const KeyAction& a : keys.actions) {
         if (a.key.isEmpty())
             continue;
-        const QString name = a.key.toString(QKeySequence::NativeText);
         QWidget* w = window.findChild<QWidget*>(a.control);
         if (auto* list = qobject_cast<QListWidget*>(w)) {
             if (QListWidgetItem* item = list->item(a.extra.value(QStringLiteral("index")).toInt()))
-                item->setToolTip(QStringLiteral("按鍵 ") + name);
+                item->setToolTip(keyHint(a));
         } else if (w) {
-            w->setToolTip(w->toolTip() +
-                          (w->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
-                          QStringLiteral("按鍵 ") + name);
+            hints[w] << keyHint(a);
         }
     }
+    for (auto it = hints.cbegin(); it != hints.cend(); ++it)
+        it.key()->setToolTip(it.key()->toolTip() +
+                             (it.key()->toolTip().isEmpty() ? QString() : QStringLiteral("\n")) +
+                             it.value().join(QStringLiteral(" / ")));
 }
 
 } // namespace hp::console

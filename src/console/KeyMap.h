@@ -38,6 +38,10 @@ struct KeyMap {
 };
 KeyMap readKeyMap(const app::SettingsStore& settings);
 
+// What a control's tool-tip says of its key: "F5 加一" and "Shift+F5 減一"
+// for the keys that step a count up and down, "按鍵 F8" for the others.
+QString keyHint(const KeyAction& action);
+
 // Whether a key would type a character into a text box (a plain letter,
 // digit or sign, with or without Shift).
 bool typesCharacter(const QKeySequence& key);

@@ -123,6 +123,7 @@ void LineScorePanel::setCell(int team, int round, double value)
 void LineScorePanel::showInning(const ConsoleState& state)
 {
     setTitle(QString::number(state.round) + (state.half ? u'T' : u'B'));
+    emit inningShown(state.round, state.half);
 }
 
 void LineScorePanel::markCurrent(const ConsoleState& state)

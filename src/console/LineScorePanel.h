@@ -43,6 +43,8 @@ public:
 signals:
     // A cell or a total changed: the runs of SBO表 follow.
     void changed();
+    // The caption now shows this inning and half (true: the second half).
+    void inningShown(int round, bool secondHalf);
 
 private:
     void cellPressed(ConsoleBox* cell, Qt::KeyboardModifiers modifiers);

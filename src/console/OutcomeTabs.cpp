@@ -32,7 +32,7 @@ OutcomeTabs::OutcomeTabs(QWidget* parent)
         for (int i = 0; i < names.size(); ++i) {
             auto* b = new QPushButton(names[i], page);
             b->setObjectName(indexed(base, i));
-            b->setMinimumHeight(38);
+            b->setMinimumSize(64, 38);
             b->setFont(boldFont(b->font(), 3));
             buttons << b;
             grid->addWidget(b, i / 4, i % 4);

@@ -50,6 +50,7 @@ PitcherPanel::PitcherPanel(ConsoleState& state, ConsoleDatabase& db, const app::
 void PitcherPanel::build()
 {
     auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(3);
     grid->setHorizontalSpacing(6);
     const QFont big = boldFont(font(), 5);
 
@@ -89,6 +90,8 @@ void PitcherPanel::build()
     m_cumulativeEra->setFont(big);
     m_cumulativeEra->setToolTip(QStringLiteral("累計防禦率,按兩下修改"));
     m_season = new QLabel(this);
+    // A long season line takes a second row, not more of the window's width.
+    m_season->setWordWrap(true);
     m_season->setObjectName(QStringLiteral("Label5"));
     grid->addWidget(new QLabel(QStringLiteral("今日防禦率"), this), 5, 0);
     grid->addWidget(m_era, 5, 1);
@@ -101,6 +104,7 @@ void PitcherPanel::build()
     specialCombo->setObjectName(QStringLiteral("SpecP_Combo"));
     specialCombo->setEditable(true);
     m_relievers = new ChooserCombo(QStringLiteral("BackupP_Combo"), this);
+    keepPlaceWhenHidden(m_relievers);
     m_relievers->hide();
     grid->addWidget(special, 7, 0);
     grid->addWidget(specialCombo, 7, 1, 1, 2);

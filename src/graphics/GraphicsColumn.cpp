@@ -32,7 +32,10 @@ QListWidget* graphicsList(const char* name, const QStringList& items, QWidget* p
     auto* list = new QListWidget(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->addItems(items);
-    list->setMinimumWidth(130);
+    // Every item in sight, whole: a list that scrolls hides graphics from the operator.
+    const int frame = 2 * list->frameWidth();
+    list->setMinimumSize(list->sizeHintForColumn(0) + frame + 4,
+                         list->sizeHintForRow(0) * list->count() + frame);
     list->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     return list;
 }
@@ -72,6 +75,8 @@ void GraphicsColumn::build()
     m_onAirLines = new QLabel(m_onAirFrame);
     m_onAirLines->setObjectName(QStringLiteral("OnAir_Lab"));
     m_onAirLines->setToolTip(QStringLiteral("各層播出中的畫面與播出時間"));
+    // As wide as the image above it, whatever a line says.
+    m_onAirLines->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     onAirLayout->addWidget(m_onAirLines);
 
     m_quickCount = new QPushButton(QStringLiteral("SBO  TAKE"), this);

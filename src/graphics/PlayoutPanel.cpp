@@ -22,41 +22,41 @@ PlayoutPanel::PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget*
 {
     setObjectName(names.frame);
     setToolTip(QStringLiteral("按兩下框線清除螢幕"));
-    // The preview above, the play controls in two rows below it.
+    // The preview on the left, the play controls in a column beside it, so
+    // that both panels and both lists fit one column of a small screen.
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(4, 2, 4, 4);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
     m_image = new PreviewImage(names.image, names.loader, kPanelBox, this);
     m_image->setToolTip(QStringLiteral("按兩下播出,按右鍵放大預覽"));
-    grid->addWidget(m_image, 0, 0, 1, 4, Qt::AlignCenter);
+    grid->addWidget(m_image, 0, 0, 5, 1, Qt::AlignCenter);
 
     m_play = new QPushButton(QStringLiteral("播出"), this);
     m_play->setObjectName(names.play);
     m_play->setEnabled(false);
     m_play->setMinimumHeight(40);
-    m_play->setMaximumWidth(64);
     QFont bold = m_play->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() + 2);
     m_play->setFont(bold);
-    grid->addWidget(m_play, 1, 0, 2, 1);
+    grid->addWidget(m_play, 0, 1);
 
     m_cut = new QCheckBox(QStringLiteral("CUT播出"), this);
     m_cut->setObjectName(names.cut);
-    grid->addWidget(m_cut, 1, 1, 1, 2);
+    grid->addWidget(m_cut, 1, 1);
     const QString layerCaptions[] = {QStringLiteral("第一層"), QStringLiteral("第二層")};
     for (int i = 0; i < 2; ++i) {
         m_layers[i] = new QRadioButton(layerCaptions[i], this);
         m_layers[i]->setObjectName(names.option + u'(' + QString::number(i) + u')');
         m_layers[i]->setEnabled(false);
-        grid->addWidget(m_layers[i], 2, 1 + i);
+        grid->addWidget(m_layers[i], 2 + i, 1);
     }
     auto* preview = new QPushButton(QStringLiteral("預覽"), this);
     preview->setObjectName(names.preview);
-    preview->setMaximumWidth(52);
-    preview->setMinimumHeight(40);
-    grid->addWidget(preview, 1, 3, 2, 1);
+    preview->setMinimumHeight(32);
+    grid->addWidget(preview, 4, 1);
+    grid->setColumnStretch(0, 1);
 
     connect(m_play, &QPushButton::clicked, this, &PlayoutPanel::play);
     connect(m_cut, &QCheckBox::clicked, this, &PlayoutPanel::FastCheck_Click);

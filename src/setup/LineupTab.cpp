@@ -178,6 +178,26 @@ void LineupTab::setPositions(const QStringList& positions)
     clearSelection(m_positions);
 }
 
+void LineupTab::restore(const TeamSelection& team)
+{
+    // Each batter moves from the roster into his slot; an entry the roster no
+    // longer holds as it stands (edited, or gone) keeps its slot all the same.
+    m_order->clear();
+    for (const QString& entry : team.order) {
+        const QList<QListWidgetItem*> inRoster = m_roster->findItems(entry, Qt::MatchExactly);
+        if (!inRoster.isEmpty())
+            delete m_roster->takeItem(m_roster->row(inRoster.first()));
+        m_order->addItem(entry);
+    }
+    setPositions(team.positions);
+    int pitcher = m_pitcher->findText(team.pitcher);
+    if (pitcher < 0) {
+        m_pitcher->addItem(team.pitcher);
+        pitcher = m_pitcher->count() - 1;
+    }
+    m_pitcher->setCurrentIndex(pitcher);
+}
+
 QStringList LineupTab::order() const
 {
     return texts(m_order);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Selection.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -32,6 +34,10 @@ public:
     void setRoster(const QStringList& entries);
     void clearOrder();
     void setPositions(const QStringList& positions);
+
+    // The team's order, positions and pitcher as stored, the batters taken
+    // out of the roster list.
+    void restore(const TeamSelection& team);
 
     QStringList order() const;
     QStringList positions() const;

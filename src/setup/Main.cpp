@@ -14,6 +14,7 @@
 #include "SetupStatements.h"
 #include "TeamChoice.h"
 #include "WidgetStyle.h"
+#include "WindowPlacement.h"
 
 #include <QGridLayout>
 #include <QMenuBar>
@@ -25,7 +26,12 @@ namespace hp::setup {
 
 namespace {
 constexpr int kNoticePanel = 2;
-}
+// Which of the two actions stored the game last, so that the window shows
+// that game again when it is opened.
+const QString kStoredKey = QStringLiteral("SetupStored");
+const QString kStoredByGo = QStringLiteral("GO");
+const QString kStoredByGameStart = QStringLiteral("比賽開始");
+} // namespace
 
 Main::Main(app::Services services, QString positionsFile, QWidget* parent)
     : QMainWindow(parent)
@@ -48,7 +54,7 @@ Main::Main(app::Services services, QString positionsFile, QWidget* parent)
     });
     buildMenu();
     buildLayout();
-    resize(1180, 700);
+    app::placeOnScreen(this, QSize(1180, 700));
 }
 
 Main::~Main() = default;
@@ -128,22 +134,22 @@ std::unique_ptr<db::Database> Main::openDatabase()
 void Main::load()
 {
     m_connectionString = m_services.settings.get(QStringLiteral("ODBC"));
-    m_openingFailed = false;
+    bool opened = false;
+    m_ssTab1->hide();
+    m_go->hide();
     if (m_connectionString.isEmpty()) {
         m_services.dialogs.message(QStringLiteral("資料庫尚未設定"),
                                    QStringLiteral("請設定資料庫"));
-        // A database chosen now is opened by the window reloaded behind this
-        // one; this window asks nothing of it.
-        mDataBase_Click();
-        m_openingFailed = true;
+        // A database chosen now loads the window again; otherwise it opens empty.
+        if (mDataBase_Click())
+            return;
     } else {
         m_statusBar->setPanel(1, db::dataSourceCaption(m_connectionString));
-        m_openingFailed = true;
         if (auto database = openDatabase()) {
             const auto teams = loadTeams(*database);
             if (teams) {
                 m_teamChoice->setTeams(teams.value());
-                m_openingFailed = false;
+                opened = true;
             } else {
                 reportFailure(teams.error());
             }
@@ -155,19 +161,52 @@ void Main::load()
     m_tabs[1]->setPositions(read.positions);
     if (!read.problem.isEmpty())
         m_statusBar->setPanel(kNoticePanel, read.problem);
+    if (opened)
+        showStoredGame();
 }
 
-void Main::mDataBase_Click()
+void Main::showStoredGame()
+{
+    const QString stored = m_services.settings.get(kStoredKey);
+    if (stored != kStoredByGo && stored != kStoredByGameStart)
+        return;
+    auto database = openDatabase();
+    if (!database)
+        return;
+    const auto game = storedSelection(*database, stored == kStoredByGo ? StoredTables::Go
+                                                                       : StoredTables::GameStart);
+    database.reset();
+    if (!game) {
+        reportFailure(game.error());
+        return;
+    }
+    if (!game->has_value())
+        return;
+    const Selection& s = **game;
+    if (!m_teamChoice->choose(s.first.team, s.second.team))
+        return;
+    StartCmd_Click();
+    if (m_ssTab1->isHidden())
+        return;
+    m_tabs[0]->restore(s.first);
+    m_tabs[1]->restore(s.second);
+    m_statusBar->setPanel(
+        kNoticePanel,
+        QStringLiteral("已載入%1後儲存的比賽:%2 對 %3").arg(stored, s.first.team, s.second.team));
+}
+
+bool Main::mDataBase_Click()
 {
     const auto chosen = m_services.dialogs.connectionString(m_connectionString);
     if (!chosen)
-        return;
+        return false;
     // A choice that cannot be kept is not taken up (the store has said why).
     if (!m_services.settings.write(QStringLiteral("Baseball"), app::kSection,
                                    QStringLiteral("ODBC"), *chosen))
-        return;
-    m_connectionString = *chosen;
-    emit databaseChanged();
+        return false;
+    // The window stays, with the teams of the new database.
+    load();
+    return true;
 }
 
 bool Main::loadEntries(const std::function<Result<QStringList>(db::Database&)>& query,
@@ -197,15 +236,6 @@ bool Main::LoadTeamBatters(int index, const QString& team)
     LineupTab* tab = m_tabs[index == 0 ? 0 : 1];
     return loadEntries([&](db::Database& d) { return teamBatters(d, team); },
                        [&](const QStringList& e) { tab->setRoster(e); });
-}
-
-void Main::reloadFirstTeamPitchers()
-{
-    // After a failed opening the operator has been told once; the database is
-    // not asked again.
-    if (m_openingFailed)
-        return;
-    LoadTeamPitchers(1, m_teamChoice->firstTeam());
 }
 
 void Main::StartCmd_Click()
@@ -295,16 +325,37 @@ bool Main::waitingActionsSettled()
     return !m_waitingActionsCheck || m_waitingActionsCheck(m_connectionString);
 }
 
+bool Main::goWithoutGameStart()
+{
+    // Only a selection GO would write: an incomplete one is refused as ever.
+    if (checkSelection(selection()))
+        return true;
+    const QString first = m_teamChoice->firstTeam();
+    const QString second = m_teamChoice->secondTeam();
+    if (auto database = db::Database::open(m_connectionString)) {
+        const auto prepared = gameStartPreparedFor(**database, first, second);
+        if (prepared && *prepared)
+            return true;
+    }
+    return m_services.dialogs.confirm(
+        QStringLiteral(
+            "「%1」對「%2」還沒有按「比賽開始」:字幕機的對戰表等開賽頁面會沒有先發投手。\n"
+            "仍要按 GO 開始比賽?")
+            .arg(first, second),
+        QStringLiteral("請注意"));
+}
+
 void Main::GO_Click()
 {
-    if (!waitingActionsSettled())
+    if (!goWithoutGameStart() || !waitingActionsSettled())
         return;
     // The new game's keys go to the file together: a stop between them would
     // leave one game's teams beside another game's inning.
     app::SettingsStore::Batch settings(m_services.settings);
     settings.set(QStringLiteral("BaseRound"), QStringLiteral("1"))
         .set(QStringLiteral("FirstAttack"), m_teamChoice->firstTeam())
-        .set(QStringLiteral("SecondAttack"), m_teamChoice->secondTeam());
+        .set(QStringLiteral("SecondAttack"), m_teamChoice->secondTeam())
+        .set(kStoredKey, kStoredByGo);
     for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
         settings.erase(QString::fromLatin1(key));
     if (!writeSelection(initialiseGame, settings))
@@ -315,6 +366,7 @@ void Main::GO_Click()
 void Main::Command13_Click()
 {
     app::SettingsStore::Batch settings(m_services.settings);
+    settings.set(kStoredKey, kStoredByGameStart);
     for (const char* key : {"BaseRound", "FirstAttack", "SecondAttack"})
         settings.write(app::kCompanionAppName, app::kSection, QString::fromLatin1(key),
                        QStringLiteral("1"));

@@ -44,10 +44,6 @@ public:
     bool LoadTeamPitchers(int index, const QString& team);
     bool LoadTeamBatters(int index, const QString& team);
 
-    // The first-batting team's pitchers again, for the team in Text1 (after a
-    // reload behind a database change).
-    void reloadFirstTeamPitchers();
-
     // Asked before GO writes anything, with the connection string: whether
     // actions the console has left waiting are settled (GO stops on false).
     void setWaitingActionsCheck(std::function<bool(const QString&)> check)
@@ -56,8 +52,6 @@ public:
     }
 
 signals:
-    // The operator chose a new database: the window is to be reloaded.
-    void databaseChanged();
     // GO has initialised a game: the console is to be opened.
     void gameInitialised();
     // 比賽開始 has prepared the graphics tables.
@@ -66,7 +60,13 @@ signals:
 private:
     void buildMenu();
     void buildLayout();
-    void mDataBase_Click();
+    // True when a new database was taken and the window loaded with it.
+    bool mDataBase_Click();
+    // The game GO or 比賽開始 stored last, back in the window's controls.
+    void showStoredGame();
+    // GO for teams that 比賽開始 has not prepared goes on only when the
+    // operator says so.
+    bool goWithoutGameStart();
     void StartCmd_Click();
     void GO_Click();
     void Command13_Click();
@@ -92,8 +92,6 @@ private:
     std::unique_ptr<cglink::CgMenuCommands> m_cgCommands;
     app::PanelStatusBar* m_statusBar;
     QString m_connectionString;
-    // The opening could not read the database (and said so once).
-    bool m_openingFailed = false;
     TeamChoice* m_teamChoice;
     QTabWidget* m_ssTab1;
     LineupTab* m_tabs[2];

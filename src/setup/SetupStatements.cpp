@@ -1,5 +1,6 @@
 #include "SetupStatements.h"
 
+#include "Figures.h"
 #include "GameProgress.h"
 #include "GameStatements.h"
 #include "Schema.h"
@@ -305,6 +306,104 @@ Result<Done> prepareGraphicsTables(db::Database& db, const Selection& s)
     fillRheScoreTable(run, s);
     fillSboTable(run, s);
     return run.result();
+}
+
+} // namespace hp::setup
+
+namespace hp::setup {
+
+namespace {
+
+struct TeamTables {
+    QString batting;
+    QString pitching;
+};
+
+TeamTables teamTables(StoredTables tables, Side side)
+{
+    if (tables == StoredTables::Go)
+        return {db::battingTable(side), db::pitchingTable(side)};
+    const QString prefix = side == Side::First ? QStringLiteral("先攻") : QStringLiteral("後攻");
+    return {prefix + QStringLiteral("打者今日"), prefix + QStringLiteral("投手今日")};
+}
+
+// One team's order of nine, positions and pitcher as its tables hold them;
+// false when they do not hold nine slots 1 to 9 and one pitcher.
+Result<bool> readTeam(db::Database& db, const TeamTables& tables, TeamSelection& team)
+{
+    const auto batters =
+        db.query(QStringLiteral("Select 棒次,背號,姓名,守位 From ") + tables.batting, {});
+    if (!batters)
+        return Result<bool>::failure(batters.error());
+    QStringList order(9), positions(9);
+    for (const db::Row& r : *batters) {
+        const int slot = int(game::leadingNumber(r.value(QStringLiteral("棒次"))));
+        if (slot < 1 || slot > 9 || !order[slot - 1].isEmpty())
+            return false;
+        order[slot - 1] =
+            joinEntry(r.value(QStringLiteral("背號")), r.value(QStringLiteral("姓名")));
+        positions[slot - 1] = r.value(QStringLiteral("守位"));
+    }
+    const auto pitchers = db.query(QStringLiteral("Select 背號,姓名 From ") + tables.pitching, {});
+    if (!pitchers)
+        return Result<bool>::failure(pitchers.error());
+    if (batters->size() != 9 || pitchers->isEmpty())
+        return false;
+    team.order = order;
+    team.positions = positions;
+    team.pitcher = joinEntry(pitchers->first().value(QStringLiteral("背號")),
+                             pitchers->first().value(QStringLiteral("姓名")));
+    return true;
+}
+
+} // namespace
+
+Result<std::optional<Selection>> storedSelection(db::Database& db, StoredTables tables)
+{
+    using Stored = Result<std::optional<Selection>>;
+    Selection s;
+    if (tables == StoredTables::Go) {
+        const auto rows = db.query(QStringLiteral("Select Half,TEAM From RHE"), {});
+        if (!rows)
+            return Stored::failure(rows.error());
+        for (const db::Row& r : *rows) {
+            const QString half = r.value(QStringLiteral("Half"));
+            if (half == QStringLiteral("B"))
+                s.first.team = r.value(QStringLiteral("TEAM"));
+            else if (half == QStringLiteral("T"))
+                s.second.team = r.value(QStringLiteral("TEAM"));
+        }
+    } else {
+        const auto rows = db.query(QStringLiteral("Select 隊名1,隊名2 From RHE得分表"), {});
+        if (!rows)
+            return Stored::failure(rows.error());
+        if (rows->size() == 1) {
+            s.first.team = rows->first().value(QStringLiteral("隊名1"));
+            s.second.team = rows->first().value(QStringLiteral("隊名2"));
+        }
+    }
+    if (s.first.team.isEmpty() || s.second.team.isEmpty())
+        return std::optional<Selection>();
+    for (const auto& [side, team] :
+         {std::pair{Side::First, &s.first}, std::pair{Side::Second, &s.second}}) {
+        const auto read = readTeam(db, teamTables(tables, side), *team);
+        if (!read)
+            return Stored::failure(read.error());
+        if (!*read)
+            return std::optional<Selection>();
+    }
+    return std::optional<Selection>(s);
+}
+
+Result<bool> gameStartPreparedFor(db::Database& db, const QString& first, const QString& second)
+{
+    const auto rows = db.query(QStringLiteral("Select 隊名1,隊名2 From RHE得分表"), {});
+    if (!rows)
+        return Result<bool>::failure(rows.error());
+    for (const db::Row& r : *rows)
+        if (r.value(QStringLiteral("隊名1")) == first && r.value(QStringLiteral("隊名2")) == second)
+            return true;
+    return false;
 }
 
 } // namespace hp::setup

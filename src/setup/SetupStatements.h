@@ -3,6 +3,8 @@
 #include "Database.h"
 #include "Selection.h"
 
+#include <optional>
+
 // What the set-up window reads from and writes to the game database.
 namespace hp::setup {
 
@@ -24,5 +26,18 @@ Result<Done> initialiseGame(db::Database& db, const Selection& selection);
 // the start of a game. Every player is copied from his own team's roster
 // row, never from a namesake's.
 Result<Done> prepareGraphicsTables(db::Database& db, const Selection& selection);
+
+// The tables a stored game is read back from: those of 比賽開始 (先攻打者今日,
+// 先攻投手今日, RHE得分表, …) or those of GO (SF今日成績, PF今日成績, RHE, …).
+enum class StoredTables { GameStart, Go };
+
+// The game of the day as the tables hold it: both teams, each team's nine
+// batters by slot with their positions, and its pitcher (the one in the
+// tables now). nullopt when the tables hold no complete game.
+Result<std::optional<Selection>> storedSelection(db::Database& db, StoredTables tables);
+
+// Whether 比賽開始 has prepared the graphics tables for these two teams, in
+// this order of batting.
+Result<bool> gameStartPreparedFor(db::Database& db, const QString& first, const QString& second);
 
 } // namespace hp::setup

@@ -86,11 +86,34 @@ TeamChoice::TeamChoice(QWidget* parent)
 
 void TeamChoice::setTeams(const QStringList& teams)
 {
+    for (QLineEdit* box : {m_text1, m_text2})
+        box->clear();
+    for (QPushButton* take : {m_command1, m_command3})
+        take->setEnabled(true);
+    for (QPushButton* giveBack : {m_command2, m_command4})
+        giveBack->setEnabled(false);
     m_list1->clear();
     m_list1->addItems(teams);
     m_list1->setCurrentRow(-1);
     m_list1->setVisible(!teams.isEmpty());
     m_emptyHint->setVisible(teams.isEmpty());
+}
+
+bool TeamChoice::choose(const QString& first, const QString& second)
+{
+    const auto found = [this](const QString& team) {
+        const QList<QListWidgetItem*> items = m_list1->findItems(team, Qt::MatchExactly);
+        return items.isEmpty() ? nullptr : items.first();
+    };
+    QListWidgetItem* firstItem = found(first);
+    QListWidgetItem* secondItem = found(second);
+    if (!firstItem || !secondItem || firstItem == secondItem)
+        return false;
+    m_list1->setCurrentItem(firstItem);
+    take(m_text1, m_command1, m_command2);
+    m_list1->setCurrentItem(secondItem);
+    take(m_text2, m_command3, m_command4);
+    return true;
 }
 
 QString TeamChoice::firstTeam() const

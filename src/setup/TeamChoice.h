@@ -16,8 +16,12 @@ class TeamChoice : public QGroupBox {
 public:
     explicit TeamChoice(QWidget* parent);
 
-    // An empty list shows, in its place, why and how to fill the database.
+    // The teams to choose from, neither chosen yet. An empty list shows, in
+    // its place, why and how to fill the database.
     void setTeams(const QStringList& teams);
+    // Both teams taken from the list as the operator takes them; false (and
+    // nothing taken) when the list does not hold both.
+    bool choose(const QString& first, const QString& second);
     QString firstTeam() const;
     QString secondTeam() const;
 

@@ -53,7 +53,6 @@ setup::Main* Navigator::newSetupWindow()
     window->setWaitingActionsCheck([services = m_services](const QString& connection) {
         return console::settleWaitingActions(services, connection);
     });
-    connect(window, &setup::Main::databaseChanged, this, [this, window] { reloadSetup(window); });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
     // After 比賽開始 the operator goes on from the start window ("繼續比賽").
     connect(window, &setup::Main::gameStartPrepared, this, [this, window] {
@@ -65,15 +64,9 @@ setup::Main* Navigator::newSetupWindow()
 
 void Navigator::openSetup(QWidget* from)
 {
-    setup::Main* window = m_preloadedSetup;
-    m_preloadedSetup.clear();
-    if (!window) {
-        window = newSetupWindow();
-        window->show();
-        window->load();
-    } else {
-        window->show();
-    }
+    setup::Main* window = newSetupWindow();
+    window->show();
+    window->load();
     from->close();
 }
 
@@ -84,16 +77,6 @@ void Navigator::openConsole(QWidget* from)
     if (from)
         from->close();
     console->load();
-}
-
-void Navigator::reloadSetup(setup::Main* current)
-{
-    showStart();
-    current->close();
-    delete m_preloadedSetup;
-    m_preloadedSetup = newSetupWindow();
-    m_preloadedSetup->load();
-    m_preloadedSetup->reloadFirstTeamPitchers();
 }
 
 } // namespace hp::shell

@@ -28,13 +28,9 @@ private:
     void openSetup(QWidget* from);
     void openConsole(QWidget* from);
     setup::Main* newSetupWindow();
-    void reloadSetup(setup::Main* current);
 
     app::Services m_services;
     QString m_positionsFile;
-    // A set-up window loaded in the background after a database change; the
-    // start window's "設定比賽" shows it.
-    QPointer<setup::Main> m_preloadedSetup;
 };
 
 } // namespace hp::shell

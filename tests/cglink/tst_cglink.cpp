@@ -129,7 +129,8 @@ private slots:
         console.mQPXServer_Click();
         const QJsonArray requests = f.log.take();
         QCOMPARE(requests[0][QStringLiteral("default")].toString(), cglink::kDefaultCgAddress);
-        QCOMPARE(requests[0][QStringLiteral("prompt")].toString(), QStringLiteral("請輸入"));
+        QCOMPARE(requests[0][QStringLiteral("prompt")].toString(),
+                 QStringLiteral("字幕機位址: IP 或 IP:埠"));
         QCOMPARE(requests[1][QStringLiteral("default")].toString(), QString());
 
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.1:7250"));

@@ -84,7 +84,7 @@ private slots:
         Keys f(QStringLiteral("sqlite"), false);
         QVERIFY(f.tdb.ok());
         {
-            // As an operator types it into the file, spelt as the README spells it.
+            // As an operator types it into the file, spelt as docs/console.md spells it.
             QSettings file(f.h.settings.store.fileName(), QSettings::IniFormat);
             file.setValue(QStringLiteral("BaseBall/keys/nextBatter"), QStringLiteral("F10"));
             file.sync();

@@ -22,7 +22,9 @@ for f in /usr/bin/homeplate /usr/bin/homeplate-cg \
          /usr/share/icons/hicolor/scalable/apps/homeplate.svg \
          /usr/share/icons/hicolor/scalable/apps/homeplate-cg.svg \
          /usr/share/doc/homeplate/README.md /usr/share/doc/homeplate/database.md \
-         /usr/share/doc/homeplate/remote-control.md; do
+         /usr/share/doc/homeplate/remote-control.md \
+         /usr/share/doc/homeplate/operator-guide.md /usr/share/doc/homeplate/images/console.png \
+         /usr/share/doc/homeplate/images/setup.png; do
   expect "$f"
 done
 if grep -v '^/usr/' "$work/files"; then echo "files outside /usr"; status=1; fi

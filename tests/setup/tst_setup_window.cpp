@@ -3,6 +3,7 @@
 #include "SetupSteps.h"
 #include "TestDatabase.h"
 
+#include <QApplication>
 #include <QtTest>
 
 using namespace hp;
@@ -59,6 +60,40 @@ struct SetupFixture {
     void chooseTeams(int first = 0, int second = 0) { test::chooseTeams(h, first, second); }
     void fillOrders() { test::fillOrders(h); }
     std::unique_ptr<db::Database> db() { return tdb.open(); }
+    // The yes/no questions put to the operator since the last call (other
+    // events are dropped).
+    QStringList questions()
+    {
+        QStringList out;
+        const QJsonArray events = h.request({{QStringLiteral("op"), QStringLiteral("events")}})
+                                      .value(QStringLiteral("events"))
+                                      .toArray();
+        for (const QJsonValue& e : events)
+            if (e[QStringLiteral("request")] == QStringLiteral("confirm"))
+                out << e[QStringLiteral("text")].toString() + u'/' +
+                           e[QStringLiteral("title")].toString();
+        return out;
+    }
+    QString text(const QString& control)
+    {
+        return h.get(M, control)[QStringLiteral("text")].toString();
+    }
+    // What the window shows of the game: teams, orders, positions, pitchers.
+    QStringList shownGame()
+    {
+        QStringList out{text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))};
+        for (const char* list : {"List3", "List2", "List6", "List5"})
+            out << items(h, QString::fromLatin1(list)).join(u',');
+        out << text(QStringLiteral("Combo1(1)")) << text(QStringLiteral("Combo1(2)"));
+        return out;
+    }
+    bool consoleShown()
+    {
+        return h
+            .get(QStringLiteral("Baseball_Beat"),
+                 QStringLiteral("Baseball_Beat"))[QStringLiteral("visible")]
+            .toBool();
+    }
 };
 
 } // namespace
@@ -252,6 +287,110 @@ private slots:
         QCOMPARE(items(f.h, QStringLiteral("List4(0)"))[1], QStringLiteral("99:改名"));
     }
 
+    // Opened again after 比賽開始 or GO, the window shows the game as the
+    // tables of the action that ran last hold it, ready for the other.
+    void reopenedWindowShowsTheStoredGame_data() { test::TestDatabase::addEngineRows(); }
+    void reopenedWindowShowsTheStoredGame()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(f.tdb.ok());
+        f.chooseTeams(1, 2);
+        f.fillOrders();
+        f.select(QStringLiteral("List5"), 8);
+        f.click(QStringLiteral("Command10")); // DH bats eighth for the second team
+        f.select(QStringLiteral("Combo1(1)"), 1);
+        const QStringList entered = f.shownGame();
+        const QStringList roster = items(f.h, QStringLiteral("List4(0)"));
+        f.click(QStringLiteral("Command13"));
+        QVERIFY(f.h.messages().isEmpty());
+        QVERIFY(!f.h.get(M, M)[QStringLiteral("visible")].toBool());
+
+        f.h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QCOMPARE(f.shownGame(), entered);
+        QCOMPARE(items(f.h, QStringLiteral("List4(0)")), roster);
+        QVERIFY(f.h.get(M, QStringLiteral("GO"))[QStringLiteral("visible")].toBool());
+        QVERIFY(f.h.messages().isEmpty());
+
+        // Changed and sent with GO: the console's tables are read back.
+        f.select(QStringLiteral("List2"), 0);
+        f.click(QStringLiteral("Command6"));
+        const QStringList changed = f.shownGame();
+        QVERIFY(changed != entered);
+        f.click(QStringLiteral("GO"));
+        QVERIFY(f.consoleShown());
+        QCOMPARE(f.questions(), QStringList()); // 比賽開始 ran for these teams
+        f.h.navigator.showStart();
+        f.h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QCOMPARE(f.shownGame(), changed);
+
+        // Tables that no longer hold a whole game leave the window as it opens.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == M)
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        f.h.settings.store.set(QStringLiteral("SetupStored"), QStringLiteral("比賽開始"));
+        const auto deleted = f.db()->exec(QStringLiteral("DELETE FROM 後攻打者今日 WHERE 棒次=9"));
+        QVERIFY2(deleted && *deleted == 1, qPrintable(deleted.error()));
+        f.h.navigator.showStart();
+        f.h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        QCOMPARE(f.text(QStringLiteral("Text1")), QString());
+        QVERIFY(!f.h.get(M, QStringLiteral("SSTab1"))[QStringLiteral("visible")].toBool());
+    }
+
+    // GO for teams that 比賽開始 has not prepared asks first; no is no game.
+    void goAsksWithoutGameStart_data() { test::TestDatabase::addEngineRows(); }
+    void goAsksWithoutGameStart()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(f.tdb.ok());
+        f.chooseTeams(0, 1);
+        f.fillOrders();
+        const QStringList sbo = dumpTable(*f.db(), QStringLiteral("SBO表"));
+        f.click(QStringLiteral("GO"));
+        const QStringList asked = f.questions();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].contains(f.text(QStringLiteral("Text1"))) &&
+                     asked[0].contains(QStringLiteral("比賽開始")) &&
+                     asked[0].endsWith(QStringLiteral("/請注意")),
+                 qPrintable(asked[0]));
+        QVERIFY(!f.consoleShown());
+        QCOMPARE(dumpTable(*f.db(), QStringLiteral("SBO表")), sbo);
+
+        // 比賽開始 for other teams (or the same in the other order) is no answer.
+        f.db()->exec(QStringLiteral("UPDATE RHE得分表 SET 隊名1=隊名2"));
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes"));
+        f.click(QStringLiteral("GO"));
+        QCOMPARE(f.questions().size(), 1);
+        QVERIFY(f.consoleShown());
+    }
+
+    // A new database chosen in the set-up window is taken up there.
+    void newDatabaseKeepsTheWindow_data() { test::TestDatabase::addEngineRows(); }
+    void newDatabaseKeepsTheWindow()
+    {
+        QFETCH(QString, engine);
+        SetupFixture f(engine);
+        QVERIFY(f.tdb.ok());
+        test::TestDatabase other(engine, test::TestDatabase::Content::Demo);
+        f.chooseTeams(0, 1);
+        // The other database knows one team less.
+        other.open()->exec(QStringLiteral("DELETE FROM 打擊整隊表年度 WHERE 隊名=?"),
+                           {f.text(QStringLiteral("Text1"))});
+        f.h.answer(QStringLiteral("connection"), other.connectionString());
+        QVERIFY(f.h.ok(f.h.menu(M, QStringLiteral("mDataBase"))));
+        QCOMPARE(f.h.settings.store.get(QStringLiteral("ODBC")), other.connectionString());
+        QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
+        QVERIFY(f.h.get(QStringLiteral("mStart"), QStringLiteral("mStart")).isEmpty());
+        // The other database's teams, none chosen yet.
+        QCOMPARE(items(f.h, QStringLiteral("List1")).size(), 3);
+        QCOMPARE(f.text(QStringLiteral("Text1")), QString());
+        QVERIFY(!f.h.get(M, QStringLiteral("SSTab1"))[QStringLiteral("visible")].toBool());
+        QVERIFY(other.connectionString().contains(f.h.panels(M).first()));
+        QVERIFY(f.h.messages().isEmpty());
+    }
+
     void goWritesTheNewGame_data() { test::TestDatabase::addEngineRows(); }
     void goWritesTheNewGame()
     {
@@ -273,6 +412,7 @@ private slots:
         const QStringList order2 = items(f.h, QStringLiteral("List6"));
         const QString pitcher2 =
             f.h.get(M, QStringLiteral("Combo1(2)"))[QStringLiteral("text")].toString();
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes")); // no 比賽開始 for them
         f.click(QStringLiteral("GO"));
 
         auto d = f.db();
@@ -377,6 +517,7 @@ private slots:
         const QString name = pitcher.section(u':', 1);
         QVERIFY(d->exec(QStringLiteral("Delete From 投手整隊表年度 Where 姓名=?"), {name}));
         d.reset();
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes")); // no 比賽開始 for them
         f.click(QStringLiteral("GO"));
         messages = f.h.messages();
         QCOMPARE(messages.size(), 1);
@@ -628,6 +769,7 @@ private slots:
 
         // GO: nothing of the new game is kept, in the database or the settings,
         // and the console does not open on a half-written game.
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes")); // no 比賽開始 for them
         f.click(QStringLiteral("GO"));
         QVERIFY2(reportedOnce(), "GO");
         QVERIFY(f.h.get(M, M)[QStringLiteral("visible")].toBool());
@@ -672,6 +814,7 @@ private slots:
 
         // Once the file can be written again, GO goes through.
         f.h.settings.makeWritable();
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("yes")); // no 比賽開始 for them
         f.click(QStringLiteral("GO"));
         QVERIFY(!f.h.messages().join(u'|').contains(file));
         QVERIFY(f.h.get(QStringLiteral("Baseball_Beat"),
@@ -711,12 +854,10 @@ private slots:
         QCOMPARE(messages[0], QStringLiteral("資料庫尚未設定/請設定資料庫"));
         QVERIFY2(messages[1].contains(QStringLiteral("/no/such/game.db")), qPrintable(messages[1]));
         QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")), missing);
-        // The reloaded window comes up without asking the database again.
-        QVERIFY(h.get(QStringLiteral("mStart"), QStringLiteral("mStart"))[QStringLiteral("visible")]
-                    .toBool());
-        h.act(QStringLiteral("mStart"), QStringLiteral("Command1"), QStringLiteral("click"));
+        // The window stays, loaded with the chosen database, and usable.
         QVERIFY(h.get(M, M)[QStringLiteral("visible")].toBool());
-        QVERIFY(h.messages().isEmpty());
+        QVERIFY(h.ok(h.act(M, QStringLiteral("StartCmd"), QStringLiteral("click"))));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("請選擇比賽隊伍/請重新輸入")});
     }
 
     void databaseFailureIsReportedAndTheWindowStaysUsable()
