@@ -116,8 +116,9 @@ int main(int argc, char* argv[])
         return 1;
     cglink::TcpQpxNet net;
     qint32 handle = 0;
-    for (int i = 0; i < 50 && (handle = net.connectQpxSystem(
-                                   QStringLiteral("127.0.0.1:%1").arg(port).toLatin1())) < 1;
+    for (int i = 0;
+         i < 50 &&
+         (handle = net.connectQpxSystem(QStringLiteral("127.0.0.1:%1").arg(port).toLatin1())) < 1;
          ++i)
         QThread::msleep(100);
     if (handle < 1)

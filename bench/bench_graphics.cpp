@@ -12,13 +12,13 @@
 #include "CgLink.h"
 #include "CgProcess.h"
 #include "Cp950.h"
-#include "PreviewBmp.h"
-#include "RegularFile.h"
-#include "ServerState.h"
 #include "DemoGame.h"
 #include "GraphicsColumn.h"
+#include "PreviewBmp.h"
 #include "PreviewImage.h"
+#include "RegularFile.h"
 #include "RemoteHarness.h"
+#include "ServerState.h"
 #include "SetupStatements.h"
 #include "TcpQpxNet.h"
 #include "TestDatabase.h"
@@ -86,8 +86,8 @@ std::vector<double> physicalFloor(const QString& project,
         QElapsedTimer t;
         t.start();
         const QImage& picture = canvas.render(*state.project(), *page, values);
-        app::replaceFile(file,
-                         [&picture](QIODevice& out) { return cglink::writePreviewBmp(out, picture); });
+        app::replaceFile(
+            file, [&picture](QIODevice& out) { return cglink::writePreviewBmp(out, picture); });
         if (cglink::readPreviewBmp(file).isNull())
             return {};
         ms.push_back(double(t.nsecsElapsed()) / 1e6);

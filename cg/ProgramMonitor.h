@@ -43,7 +43,6 @@ private:
     QVariantAnimation* m_fade;
     bool m_safeAreas = false;
     bool m_stale = false; // the program changed since it was composited
-
 };
 
 } // namespace hp::cg

@@ -225,8 +225,8 @@ void ServerState::preview(const QString& text, Reply reply, Wanted wanted)
         *page, true, std::move(outcome),
         [this, file = *target](const Page& page, Outcome& outcome) {
             const QImage& image = m_canvas.render(*m_project, page, values(page.name));
-            const auto written =
-                replaceFile(file, [&image](QIODevice& out) { return cglink::writePreviewBmp(out, image); });
+            const auto written = replaceFile(
+                file, [&image](QIODevice& out) { return cglink::writePreviewBmp(out, image); });
             if (!written)
                 outcome = refused(written.error());
         },

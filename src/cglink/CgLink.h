@@ -94,8 +94,8 @@ public:
     // A graphic: the two checks before it, in order (the link is asked
     // whether it is up, then the template project must be open), and, when
     // both pass, its commands, all in one turn.
-    void prepare(const TemplateProject& project, const QList<CgCommand>& commands,
-                 QObject* context, Checked then);
+    void prepare(const TemplateProject& project, const QList<CgCommand>& commands, QObject* context,
+                 Checked then);
 
     // No command posted is waiting for its turn or its result.
     bool idle() const { return m_posted == m_done; }

@@ -16,15 +16,13 @@ constexpr int kHeaders = kFileHeader + kInfoHeader;
 // The largest picture read straight: far beyond any raster a CG renders.
 constexpr qint64 kMaxPixels = 8192LL * 8192;
 
-template <typename T>
-void put(char*& at, T value)
+template <typename T> void put(char*& at, T value)
 {
     qToLittleEndian(value, at);
     at += sizeof(T);
 }
 
-template <typename T>
-T get(const char* at)
+template <typename T> T get(const char* at)
 {
     return qFromLittleEndian<T>(at);
 }

@@ -252,11 +252,10 @@ private slots:
                      .result,
                  1);
         QCOMPARE(
-            state.execute(24, QStringLiteral("[BYNAME][SBO][%1][A][BMP]\r\n").arg(file)).result,
-            1);
+            state.execute(24, QStringLiteral("[BYNAME][SBO][%1][A][BMP]\r\n").arg(file)).result, 1);
         const Project& project = *state.project();
-        const QImage rendered =
-            renderPreview(project, *project.page(QStringLiteral("SBO")), state.values(QStringLiteral("SBO")));
+        const QImage rendered = renderPreview(project, *project.page(QStringLiteral("SBO")),
+                                              state.values(QStringLiteral("SBO")));
         QCOMPARE(rendered.size(), project.canvas);
         const QImage read = hp::cglink::readPreviewBmp(file);
         QCOMPARE(read.format(), QImage::Format_RGB32);

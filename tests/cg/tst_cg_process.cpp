@@ -1,7 +1,7 @@
 #include "CgCommands.h"
 #include "CgLink.h"
-#include "FakeQpxNet.h"
 #include "CgProcess.h"
+#include "FakeQpxNet.h"
 #include "TcpQpxNet.h"
 
 #include <QElapsedTimer>
@@ -59,16 +59,20 @@ private slots:
         QCOMPARE(test::sendWait(link, 17, project), 1);
         QCOMPARE(project, m_project);
         QCOMPARE(
-            test::sendWait(link, 9, QStringLiteral("[BYNAME][基本資料][2]EFFECT\r\n[NAME][0][歐'尼爾 ]x[\r\n"
-                                        "第二行]\r\n[NO][0][13]\r\n")),
+            test::sendWait(link, 9,
+                           QStringLiteral("[BYNAME][基本資料][2]EFFECT\r\n[NAME][0][歐'尼爾 ]x[\r\n"
+                                          "第二行]\r\n[NO][0][13]\r\n")),
             1);
         // The preview where the console asks for it: in the project's folder.
         const QString folder = templateFolderOf(m_project);
-        QCOMPARE(test::sendWait(link, 24, previewRequest(QStringLiteral("基本資料"), folder, kPreviewA)), 1);
+        QCOMPARE(
+            test::sendWait(link, 24, previewRequest(QStringLiteral("基本資料"), folder, kPreviewA)),
+            1);
         QCOMPARE(QImage(folder + kPreviewA).size(),
                  QSize(720, 486)); // in place when the reply came
-        QCOMPARE(test::sendWait(link, 24, previewRequest(QStringLiteral("基本資料"), folder,
-                                              QStringLiteral("none/x.BMP"))),
+        QCOMPARE(test::sendWait(link, 24,
+                                previewRequest(QStringLiteral("基本資料"), folder,
+                                               QStringLiteral("none/x.BMP"))),
                  -1);
         QCOMPARE(test::sendWait(link, 20, QStringLiteral("[BYNAME][沒有這頁][0][E]\r\n")), -1);
         QVERIFY(test::linkUp(link)); // a refused command costs nothing more
@@ -183,11 +187,13 @@ private slots:
         CgLink link(std::make_shared<TcpQpxNet>());
         QVERIFY(test::connectWait(link, cg.address()) >= 1);
         QCOMPARE(
-            test::sendWait(link, 24, previewRequest(QStringLiteral("SBO"), previews.path() + u'/', kPreviewA)),
+            test::sendWait(
+                link, 24, previewRequest(QStringLiteral("SBO"), previews.path() + u'/', kPreviewA)),
             1);
         QVERIFY(QFile::exists(previews.filePath(kPreviewA)));
-        QCOMPARE(test::sendWait(link, 24, previewRequest(QStringLiteral("SBO"), templateFolderOf(m_project),
-                                              kPreviewB)),
+        QCOMPARE(test::sendWait(
+                     link, 24,
+                     previewRequest(QStringLiteral("SBO"), templateFolderOf(m_project), kPreviewB)),
                  -1);
         CgProcess wrong;
         QVERIFY(!wrong.start({QStringLiteral("--previews"), m_dir.filePath(QStringLiteral("no"))}));

@@ -1,6 +1,6 @@
 #include "CgLink.h"
-#include "FakeQpxNet.h"
 #include "Cp950.h"
+#include "FakeQpxNet.h"
 #include "TcpQpxNet.h"
 #include "WireProtocol.h"
 

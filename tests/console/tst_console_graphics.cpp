@@ -442,8 +442,9 @@ private slots:
         QCOMPARE(f.row(QStringLiteral("SELECT S FROM SBO表")).value(QStringLiteral("S")),
                  QStringLiteral("1"));
         QVERIFY(f.play(QStringLiteral("一壘")));
-        QCOMPARE(f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("1")),
-                 QStringLiteral("一壘"));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("1")),
+            QStringLiteral("一壘"));
         // Played while the graphic loads: it goes out after the load.
         QVERIFY(f.h.ok(f.act(QStringLiteral("Image2"), QStringLiteral("dblclick"))));
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
@@ -461,8 +462,8 @@ private slots:
         QCOMPARE(codes, (QList<qint32>{9, 24, 9, 24, 9, 24, 20}));
         QVERIFY(sent[0].text.contains(QStringLiteral("[S][0][0]")));
         QVERIFY(sent[2].text.contains(QStringLiteral("[S][0][1]")));
-        QCOMPARE(sent[6].text, QString(sent[4].text).replace(QStringLiteral("EFFECT"),
-                                                             QStringLiteral("[E]")));
+        QCOMPARE(sent[6].text,
+                 QString(sent[4].text).replace(QStringLiteral("EFFECT"), QStringLiteral("[E]")));
     }
 };
 

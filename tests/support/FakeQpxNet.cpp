@@ -81,8 +81,7 @@ bool settled(cglink::CgLink& link, int timeoutMs)
 }
 
 namespace {
-template <typename T>
-std::optional<T> await(cglink::CgLink& link, std::optional<T>& answer)
+template <typename T> std::optional<T> await(cglink::CgLink& link, std::optional<T>& answer)
 {
     const QDeadlineTimer deadline(10000);
     while (!answer && !deadline.hasExpired()) {
