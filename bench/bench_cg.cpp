@@ -6,7 +6,9 @@
 
 #include "CgLink.h"
 #include "Cp950.h"
+#include "PreviewBmp.h"
 #include "Project.h"
+#include "RegularFile.h"
 #include "Renderer.h"
 #include "TcpQpxNet.h"
 
@@ -96,12 +98,17 @@ int main(int argc, char* argv[])
     cg::PreviewCanvas canvas;
     report("render 九格表 720x486", 300,
            [&](int i) { canvas.render(*project, *page, lineScoreValues(i)); });
+    // As the server writes a preview: raw rows beside the file, renamed over it.
+    auto write = [&](const QImage& picture) {
+        app::replaceFile(
+            bmp, [&picture](QIODevice& out) { return cglink::writePreviewBmp(out, picture); });
+    };
     report("render 九格表 720x486 and write the BMP", 300,
-           [&](int i) { canvas.render(*project, *page, lineScoreValues(i)).save(bmp, "BMP"); });
+           [&](int i) { write(canvas.render(*project, *page, lineScoreValues(i))); });
     report("render 九格表 1920x1080", 300,
            [&](int i) { canvas.render(*project, big, lineScoreValues(i)); });
     report("render 九格表 1920x1080 and write the BMP", 300,
-           [&](int i) { canvas.render(*project, big, lineScoreValues(i)).save(bmp, "BMP"); });
+           [&](int i) { write(canvas.render(*project, big, lineScoreValues(i))); });
 
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
