@@ -5,7 +5,10 @@
 //   bench_cg PATH-TO-homeplate-cg PATH-TO-demo.PRJ
 
 #include "CgLink.h"
+#include "Cp950.h"
+#include "PreviewBmp.h"
 #include "Project.h"
+#include "RegularFile.h"
 #include "Renderer.h"
 #include "TcpQpxNet.h"
 
@@ -95,12 +98,17 @@ int main(int argc, char* argv[])
     cg::PreviewCanvas canvas;
     report("render 九格表 720x486", 300,
            [&](int i) { canvas.render(*project, *page, lineScoreValues(i)); });
+    // As the server writes a preview: raw rows beside the file, renamed over it.
+    auto write = [&](const QImage& picture) {
+        app::replaceFile(
+            bmp, [&picture](QIODevice& out) { return cglink::writePreviewBmp(out, picture); });
+    };
     report("render 九格表 720x486 and write the BMP", 300,
-           [&](int i) { canvas.render(*project, *page, lineScoreValues(i)).save(bmp, "BMP"); });
+           [&](int i) { write(canvas.render(*project, *page, lineScoreValues(i))); });
     report("render 九格表 1920x1080", 300,
            [&](int i) { canvas.render(*project, big, lineScoreValues(i)); });
     report("render 九格表 1920x1080 and write the BMP", 300,
-           [&](int i) { canvas.render(*project, big, lineScoreValues(i)).save(bmp, "BMP"); });
+           [&](int i) { write(canvas.render(*project, big, lineScoreValues(i))); });
 
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -113,21 +121,47 @@ int main(int argc, char* argv[])
                             dir.path()});
     if (!cgServer.waitForStarted())
         return 1;
-    cglink::CgLink link(std::make_shared<cglink::TcpQpxNet>());
-    for (int i = 0; i < 50 && link.connectTo(QStringLiteral("127.0.0.1:%1").arg(port)) < 1; ++i)
+    cglink::TcpQpxNet net;
+    qint32 handle = 0;
+    for (int i = 0;
+         i < 50 &&
+         (handle = net.connectQpxSystem(QStringLiteral("127.0.0.1:%1").arg(port).toLatin1())) < 1;
+         ++i)
         QThread::msleep(100);
-    if (link.handle() < 1)
+    if (handle < 1)
         return 1;
-    link.send(17, projectPath);
+    auto send = [&](qint32 code, const QString& text) {
+        QByteArray buffer = cglink::toCp950(text).bytes;
+        return net.sendCommand(handle, code, buffer);
+    };
+    send(17, projectPath);
     const QString preview = QStringLiteral("[BYNAME][九格表][%1][A][BMP]\r\n")
                                 .arg(dir.filePath(QStringLiteral("TempImageB.BMP")));
-    report("code 9 + code 24 round trip, 720x486 page", 300, [&](int i) {
+    auto command = [](int i) {
         QString cmd = QStringLiteral("[BYNAME][九格表][26]EFFECT\r\n");
         const cg::Values v = lineScoreValues(i);
         for (auto it = v.cbegin(); it != v.cend(); ++it)
             cmd += QStringLiteral("[%1][0][%2]\r\n").arg(it.key(), it.value());
-        link.send(9, cmd);
+        return cmd;
+    };
+    report("code 9 + code 24 round trip, 720x486 page", 300, [&](int i) {
+        send(9, command(i));
+        send(24, preview);
+    });
+    // The same through the console's link, whose own thread makes the calls:
+    // from posting the two to their results back on this thread.
+    cglink::CgLink link(std::make_shared<cglink::TcpQpxNet>());
+    link.connectTo(QStringLiteral("127.0.0.1:%1").arg(port));
+    link.send(17, projectPath);
+    auto waitIdle = [&] {
+        while (!link.idle())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    };
+    waitIdle();
+    report("the same posted through the link's thread", 300, [&](int i) {
+        link.send(9, command(i));
         link.send(24, preview);
+        waitIdle();
     });
     cgServer.terminate();
     cgServer.waitForFinished(3000);

@@ -161,6 +161,8 @@ void CgServer::answer(QTcpSocket* socket, int client, const wire::Reply& reply)
     if (it == m_clients.end() || it->id != client)
         return;
     socket->write(wire::encodeReply(reply));
+    // Out now, before whatever the command set off (the monitor's picture).
+    socket->flush();
     it->acting = false;
     if (m_reading != socket)
         onReadyRead(socket); // what came while the request waited

@@ -32,7 +32,14 @@ ProgramMonitor::ProgramMonitor(const ServerState& state, QWidget* parent)
                 it.value() = v.toDouble();
         update();
     });
-    connect(&state, &ServerState::programChanged, this, &ProgramMonitor::refresh);
+    // The program is composited once control is back in the loop: the reply
+    // to the command that changed it goes first.
+    connect(&state, &ServerState::programChanged, this, [this] {
+        if (m_stale)
+            return;
+        m_stale = true;
+        QMetaObject::invokeMethod(this, &ProgramMonitor::refresh, Qt::QueuedConnection);
+    });
 }
 
 QSize ProgramMonitor::rasterSize() const
@@ -42,6 +49,7 @@ QSize ProgramMonitor::rasterSize() const
 
 void ProgramMonitor::refresh()
 {
+    m_stale = false;
     QHash<int, double> opacity;
     m_rendered.clear();
     m_shown.clear();
@@ -63,8 +71,10 @@ void ProgramMonitor::refresh()
     update();
 }
 
-QImage ProgramMonitor::grabProgram() const
+QImage ProgramMonitor::grabProgram()
 {
+    if (m_stale)
+        refresh();
     QImage out(rasterSize(), QImage::Format_RGB32);
     out.fill(Qt::black);
     QPainter p(&out);
@@ -116,6 +126,8 @@ void ProgramMonitor::contextMenuEvent(QContextMenuEvent* event)
 
 void ProgramMonitor::paintEvent(QPaintEvent*)
 {
+    if (m_stale)
+        refresh();
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     const QRect target = pictureRect();

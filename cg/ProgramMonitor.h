@@ -21,7 +21,7 @@ public:
     ProgramMonitor(const ServerState& state, QWidget* parent = nullptr);
 
     // The program output as it stands, at the raster's size.
-    QImage grabProgram() const;
+    QImage grabProgram();
     // Where in the window the picture is shown.
     QRect pictureRect() const;
     bool safeAreasShown() const { return m_safeAreas; }
@@ -42,6 +42,7 @@ private:
     QHash<int, double> m_opacity;
     QVariantAnimation* m_fade;
     bool m_safeAreas = false;
+    bool m_stale = false; // the program changed since it was composited
 };
 
 } // namespace hp::cg

@@ -1,6 +1,7 @@
 #include "ServerState.h"
 
 #include "FieldQueries.h"
+#include "PreviewBmp.h"
 #include "SafeFile.h"
 
 #include <QEventLoop>
@@ -224,8 +225,8 @@ void ServerState::preview(const QString& text, Reply reply, Wanted wanted)
         *page, true, std::move(outcome),
         [this, file = *target](const Page& page, Outcome& outcome) {
             const QImage& image = m_canvas.render(*m_project, page, values(page.name));
-            const auto written =
-                replaceFile(file, [&image](QIODevice& out) { return image.save(&out, "BMP"); });
+            const auto written = replaceFile(
+                file, [&image](QIODevice& out) { return cglink::writePreviewBmp(out, image); });
             if (!written)
                 outcome = refused(written.error());
         },

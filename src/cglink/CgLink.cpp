@@ -2,12 +2,159 @@
 
 #include "Cp950.h"
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCgLink, "homeplate.cglink")
+
 namespace hp::cglink {
+
+struct CgLink::Job {
+    enum class Kind { Connect, Adopt, Send, ColorBar, Query, Prepare, Background, Abandon };
+    Kind kind = Kind::Send;
+    quint64 id = 0;
+    QByteArray address;
+    qint32 handle = 0;
+    QList<CgCommand> commands;
+    QList<QByteArray> encoded;
+    bool projectOpen = true;
+};
+
+struct CgLink::Done {
+    quint64 id = 0;
+    Job::Kind kind = Job::Kind::Send;
+    // A connect's or adoption's new handle; otherwise the handle used.
+    qint32 handle = 0;
+    bool answeredDown = false;
+    bool dropped = false;
+    bool up = false;
+    std::optional<Notice> refused;
+    QList<CgCommand> sent;
+    QList<CgReply> replies;
+};
+
+// Lives on the link's thread: the only caller of the backend.
+class CgWorker : public QObject {
+public:
+    CgWorker(std::shared_ptr<QpxNet> net, CgLink* link)
+        : m_net(std::move(net))
+        , m_link(link)
+    {
+    }
+
+    void run(const CgLink::Job& job)
+    {
+        using Kind = CgLink::Job::Kind;
+        CgLink::Done done;
+        done.id = job.id;
+        done.kind = job.kind;
+        switch (job.kind) {
+        case Kind::Connect:
+            m_handle = m_net->connectQpxSystem(job.address);
+            break;
+        case Kind::Adopt:
+            m_handle = job.handle;
+            break;
+        case Kind::Send:
+            sendAll(job, done);
+            break;
+        case Kind::ColorBar:
+            m_net->colorBar(m_handle);
+            break;
+        case Kind::Query:
+            done.up = m_net->isConnected(m_handle) != 0;
+            done.answeredDown = !done.up;
+            break;
+        case Kind::Prepare:
+            done.up = m_net->isConnected(m_handle) != 0;
+            done.answeredDown = !done.up;
+            if (!done.up)
+                done.refused = CgLink::linkDownNotice();
+            else if (!job.projectOpen)
+                done.refused = CgLink::noProjectNotice();
+            else
+                sendAll(job, done);
+            break;
+        case Kind::Background:
+            startBackground(job.address);
+            break;
+        case Kind::Abandon:
+            m_attempt.reset();
+            break;
+        }
+        done.handle = m_handle;
+        done.dropped = m_net->dropped(m_handle);
+        QMetaObject::invokeMethod(
+            m_link, [link = m_link, done] { link->finished(done); }, Qt::QueuedConnection);
+    }
+
+    // The last job: nothing of the backend outlives the thread it ran on.
+    void stop()
+    {
+        m_attempt.reset();
+        m_net.reset();
+        QThread::currentThread()->quit();
+    }
+
+private:
+    void sendAll(const CgLink::Job& job, CgLink::Done& done)
+    {
+        for (qsizetype i = 0; i < job.commands.size(); ++i) {
+            QByteArray buffer = job.encoded[i];
+            const qint32 code = job.commands[i].code;
+            const qint32 result = m_net->sendCommand(m_handle, code, buffer);
+            done.sent.append(job.commands[i]);
+            done.replies.append({code, result, fromCp950(buffer)});
+        }
+    }
+
+    void startBackground(const QByteArray& address)
+    {
+        if (m_attempt)
+            return; // the last attempt is still within its bound
+        m_attempt = m_net->connectInBackground(address);
+        if (!m_attempt)
+            return;
+        QObject::connect(m_attempt.get(), &PendingConnect::finished, this, [this](qint32 handle) {
+            // Called from inside the attempt: it goes once control is back in the loop.
+            m_attempt.release()->deleteLater();
+            QMetaObject::invokeMethod(
+                m_link, [link = m_link, handle] { emit link->backgroundConnected(handle); },
+                Qt::QueuedConnection);
+        });
+    }
+
+    std::shared_ptr<QpxNet> m_net;
+    CgLink* m_link;
+    qint32 m_handle = 0;
+    std::unique_ptr<PendingConnect> m_attempt;
+};
 
 CgLink::CgLink(std::shared_ptr<QpxNet> net, QObject* parent)
     : QObject(parent)
-    , m_net(std::move(net))
+    , m_background(net->connectsInBackground())
 {
+    m_thread.setObjectName(QStringLiteral("CgLink"));
+    m_worker = new CgWorker(std::move(net), this);
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+CgLink::~CgLink()
+{
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    m_thread.wait();
+    delete m_worker;
+}
+
+Notice CgLink::linkDownNotice()
+{
+    return {QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"), QStringLiteral("字幕機斷線")};
+}
+
+Notice CgLink::noProjectNotice()
+{
+    return {QStringLiteral("請打開播出範本"), QStringLiteral("尚未開啟範本")};
 }
 
 QByteArray CgLink::encode(const QString& text)
@@ -18,82 +165,127 @@ QByteArray CgLink::encode(const QString& text)
     return out.bytes;
 }
 
-void CgLink::watch(bool answeredDown)
+quint64 CgLink::post(Job job, QObject* context, std::function<void(const Done&)> then)
+{
+    job.id = ++m_posted;
+    for (const CgCommand& c : job.commands)
+        job.encoded.append(encode(c.text));
+    if (then)
+        m_pending.insert(job.id, Pending{context, context != nullptr, std::move(then)});
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, job = std::move(job)] { w->run(job); }, Qt::QueuedConnection);
+    return m_posted;
+}
+
+void CgLink::finished(const Done& done)
+{
+    using Kind = Job::Kind;
+    ++m_done;
+    if (done.kind == Kind::Connect || done.kind == Kind::Adopt) {
+        m_handle = done.handle;
+        m_lost = false;
+        if (done.kind == Kind::Connect)
+            emit connectAttempted(m_handle);
+        if (m_handle >= 1)
+            emit linkMade();
+    } else {
+        for (const CgCommand& c : done.sent)
+            emit sent(c.code, c.text);
+        if (done.up)
+            m_lost = false;
+        watch(done.answeredDown, done.dropped);
+    }
+    if (const auto it = m_pending.find(done.id); it != m_pending.end()) {
+        const Pending pending = it.value();
+        m_pending.erase(it);
+        if (!pending.hasContext || pending.context)
+            pending.then(done);
+    }
+    if (idle())
+        emit settled();
+}
+
+void CgLink::watch(bool answeredDown, bool dropped)
 {
     if (m_handle < 1 || m_lost)
         return;
-    if (answeredDown || m_net->dropped(m_handle)) {
+    if (answeredDown || dropped) {
+        qCInfo(lcCgLink) << "CG link" << m_handle << "lost";
         m_lost = true;
         emit linkLost();
     }
 }
 
-qint32 CgLink::connectTo(const QString& address)
+void CgLink::connectTo(const QString& address, QObject* context,
+                       std::function<void(qint32 handle)> then)
 {
     m_address = address;
-    m_handle = m_net->connectQpxSystem(encode(address));
-    m_lost = false;
-    emit connectAttempted(m_handle);
-    if (m_handle >= 1)
-        emit linkMade();
-    return m_handle;
+    Job job;
+    job.kind = Job::Kind::Connect;
+    job.address = encode(address);
+    std::function<void(const Done&)> reply;
+    if (then)
+        reply = [then = std::move(then)](const Done& d) { then(d.handle); };
+    post(std::move(job), context, std::move(reply));
 }
 
-std::unique_ptr<PendingConnect> CgLink::connectInBackground()
+void CgLink::connectInBackground()
 {
-    return m_net->connectInBackground(encode(m_address));
+    Job job;
+    job.kind = Job::Kind::Background;
+    job.address = encode(m_address);
+    post(std::move(job), nullptr, {});
+}
+
+void CgLink::abandonBackgroundConnect()
+{
+    Job job;
+    job.kind = Job::Kind::Abandon;
+    post(std::move(job), nullptr, {});
 }
 
 void CgLink::adopt(qint32 handle)
 {
-    m_handle = handle;
-    m_lost = false;
-    if (m_handle >= 1)
-        emit linkMade();
+    Job job;
+    job.kind = Job::Kind::Adopt;
+    job.handle = handle;
+    post(std::move(job), nullptr, {});
 }
 
-bool CgLink::isUp()
+void CgLink::send(qint32 code, const QString& text, QObject* context, Then then)
 {
-    const bool up = m_net->isConnected(m_handle) != 0;
-    if (up)
-        m_lost = false;
-    watch(!up);
-    return up;
-}
-
-qint32 CgLink::send(qint32 code, const QString& text)
-{
-    QByteArray buffer = encode(text);
-    const qint32 result = m_net->sendCommand(m_handle, code, buffer);
-    emit sent(code, text);
-    watch();
-    return result;
-}
-
-qint32 CgLink::sendKeeping(qint32 code, QString& text)
-{
-    QByteArray buffer = encode(text);
-    const qint32 result = m_net->sendCommand(m_handle, code, buffer);
-    emit sent(code, text);
-    text = fromCp950(buffer);
-    watch();
-    return result;
+    Job job;
+    job.commands = {{code, text}};
+    std::function<void(const Done&)> reply;
+    if (then)
+        reply = [then = std::move(then)](const Done& d) {
+            then(d.replies.isEmpty() ? CgReply{} : d.replies.first());
+        };
+    post(std::move(job), context, std::move(reply));
 }
 
 void CgLink::colorBar()
 {
-    m_net->colorBar(m_handle);
-    watch();
+    Job job;
+    job.kind = Job::Kind::ColorBar;
+    post(std::move(job), nullptr, {});
 }
 
-std::optional<Notice> CgLink::checkBeforeGraphic(const TemplateProject& project)
+void CgLink::query(QObject* context, std::function<void(bool up)> then)
 {
-    if (!isUp())
-        return Notice{QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"),
-                      QStringLiteral("字幕機斷線")};
-    if (project.path.isEmpty())
-        return Notice{QStringLiteral("請打開播出範本"), QStringLiteral("尚未開啟範本")};
-    return std::nullopt;
+    Job job;
+    job.kind = Job::Kind::Query;
+    post(std::move(job), context, [then = std::move(then)](const Done& d) { then(d.up); });
+}
+
+void CgLink::prepare(const TemplateProject& project, const QList<CgCommand>& commands,
+                     QObject* context, Checked then)
+{
+    Job job;
+    job.kind = Job::Kind::Prepare;
+    job.commands = commands;
+    job.projectOpen = !project.path.isEmpty();
+    post(std::move(job), context, [then = std::move(then)](const Done& d) { then(d.refused); });
 }
 
 } // namespace hp::cglink

@@ -2,7 +2,12 @@
 
 #include "QpxNet.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,34 +29,79 @@ struct TemplateProject {
     QString folder;
 };
 
+// One command as the program composed it.
+struct CgCommand {
+    qint32 code = 0;
+    QString text;
+};
+
+// What came back for a command: the library's result and the text buffer as
+// the library left it.
+struct CgReply {
+    qint32 code = 0;
+    qint32 result = 0;
+    QString buffer;
+};
+
+class CgWorker;
+
 // The program's one connection to the CG server: the handle of the last
 // connect, passed to every call. Text becomes code page 950 here.
+//
+// The backend is called on a thread of the link's own, never on the caller's:
+// every call posts its command and returns at once. Commands are carried out
+// in the order they were posted, each on the handle current at its turn (a
+// connect is a command like the others), and each result comes back as a
+// queued call on the thread that owns the link. A command that timed out is
+// not carried out later: the backend drops its connection, and the commands
+// behind it find the link gone.
 class CgLink : public QObject {
     Q_OBJECT
 public:
-    explicit CgLink(std::shared_ptr<QpxNet> net, QObject* parent = nullptr);
+    using Then = std::function<void(const CgReply&)>;
+    // nullopt: the graphic's commands went out; otherwise why not.
+    using Checked = std::function<void(const std::optional<Notice>&)>;
 
+    explicit CgLink(std::shared_ptr<QpxNet> net, QObject* parent = nullptr);
+    // Carries out every command posted before, then stops the link's thread.
+    ~CgLink() override;
+
+    // The handle of the last connect carried out.
     qint32 handle() const { return m_handle; }
-    // The address of the last connect, whatever its outcome.
+    // The address of the last connect posted, whatever its outcome.
     const QString& address() const { return m_address; }
-    // Connects and keeps the new handle, whatever its value.
-    qint32 connectTo(const QString& address);
-    bool isUp();
+    // Connects and keeps the new handle, whatever its value: reported by
+    // connectAttempted (and linkMade), then to `then`.
+    void connectTo(const QString& address, QObject* context = nullptr,
+                   std::function<void(qint32 handle)> then = {});
     // Whether the link is known to be down: never connected, or lost since.
     bool isDown() const { return m_handle < 1 || m_lost; }
-    // A connect to the last address that does not block (nullptr when the
-    // backend cannot); its handle is handed back through adopt().
-    std::unique_ptr<PendingConnect> connectInBackground();
+    // Whether the backend can try the last address again without waiting on
+    // its own call; such a try reports through backgroundConnected.
+    bool connectsInBackground() const { return m_background; }
+    void connectInBackground();
+    // A background try still under way is forgotten.
+    void abandonBackgroundConnect();
+    // The handle of a background connect becomes the link's, in turn.
     void adopt(qint32 handle);
-    qint32 send(qint32 code, const QString& text);
-    // Sends a value the caller keeps: the buffer as the library leaves it
-    // replaces the value.
-    qint32 sendKeeping(qint32 code, QString& text);
-    void colorBar();
 
-    // The two checks before a graphic is prepared, in order; nullopt when the
-    // graphic may go ahead.
-    std::optional<Notice> checkBeforeGraphic(const TemplateProject& project);
+    // `then` (if any) is called with the reply, unless `context` went first.
+    void send(qint32 code, const QString& text, QObject* context = nullptr, Then then = {});
+    void colorBar();
+    // Asks the library whether the link is up; `then` gets the answer.
+    void query(QObject* context, std::function<void(bool up)> then);
+
+    // A graphic: the two checks before it, in order (the link is asked
+    // whether it is up, then the template project must be open), and, when
+    // both pass, its commands, all in one turn.
+    void prepare(const TemplateProject& project, const QList<CgCommand>& commands, QObject* context,
+                 Checked then);
+
+    // No command posted is waiting for its turn or its result.
+    bool idle() const { return m_posted == m_done; }
+
+    static Notice linkDownNotice();
+    static Notice noProjectNotice();
 
 signals:
     // Some character of the text has no code in code page 950 and went out as "?".
@@ -61,21 +111,40 @@ signals:
     // The link of the current handle went down: a request failed or the
     // server stopped answering. Once per connect.
     void linkLost();
-    // connectTo() ran: handle < 1 when no CG answered.
+    // A connect was carried out: handle < 1 when no CG answered.
     void connectAttempted(qint32 handle);
     // A connection was made (by connectTo() or adopted from the background):
     // what the CG has on air may be other than what was sent before.
     void linkMade();
+    // A background connect ended: a handle to adopt, or below 1.
+    void backgroundConnected(qint32 handle);
+    // Every command posted so far is done.
+    void settled();
 
 private:
+    friend class CgWorker;
+    struct Job;
+    struct Done;
+    quint64 post(Job job, QObject* context, std::function<void(const Done&)> then);
+    void finished(const Done& done);
     QByteArray encode(const QString& text);
-    // After every call: notices that the current link has gone.
-    void watch(bool answeredDown = false);
+    // After every result: notices that the current link has gone.
+    void watch(bool answeredDown, bool dropped);
 
-    std::shared_ptr<QpxNet> m_net;
+    QThread m_thread;
+    CgWorker* m_worker = nullptr;
     QString m_address;
     qint32 m_handle = 0;
     bool m_lost = false;
+    bool m_background = false;
+    quint64 m_posted = 0;
+    quint64 m_done = 0;
+    struct Pending {
+        QPointer<QObject> context;
+        bool hasContext = false;
+        std::function<void(const Done&)> then;
+    };
+    QHash<quint64, Pending> m_pending;
 };
 
 } // namespace hp::cglink

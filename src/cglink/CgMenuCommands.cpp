@@ -45,9 +45,17 @@ CgMenuCommands::~CgMenuCommands()
     QObject::disconnect(m_linkLost);
 }
 
-bool CgMenuCommands::connectAndReport(const QString& address)
+void CgMenuCommands::connectAndReport(const QString& address)
 {
-    if (m_link.connectTo(address) < 1) {
+    // The outcome is reported once the connect was carried out; the window
+    // goes on meanwhile.
+    m_link.connectTo(address, m_guard.get(),
+                     [this, address](qint32 handle) { report(address, handle); });
+}
+
+void CgMenuCommands::report(const QString& address, qint32 handle)
+{
+    if (handle < 1) {
         // The box keeps its words; the status bar says where the console looked.
         const auto endpoint = wire::parseEndpoint(address);
         const QString where =
@@ -56,12 +64,11 @@ bool CgMenuCommands::connectAndReport(const QString& address)
         m_setPanel(1, QStringLiteral("無法連接字幕機 ") + where + QStringLiteral(" 於") +
                           app::timeOfDayText(m_clock.now().time()));
         m_dialogs.message(QStringLiteral("無法取得字幕機連接"), QStringLiteral("連接失敗"));
-        return false;
+        return;
     }
     m_setPanel(1, QStringLiteral("已成功連接字幕機") + address + QStringLiteral("於") +
                       app::timeOfDayText(m_clock.now().time()));
     m_settings.set(kAddressKey, address);
-    return true;
 }
 
 void CgMenuCommands::mQPXServer_Click()
@@ -84,8 +91,10 @@ void CgMenuCommands::mPRJ_Click(TemplateProject* consoleProject)
     if (chosen)
         m_lastProjectDialogPath = *chosen;
     const QString path = m_lastProjectDialogPath;
-    const qint32 result = m_link.send(kOpenProject, path);
-    m_setPanel(m_window == Window::Console ? 2 : 1, projectStatusText(path, result));
+    const int panel = m_window == Window::Console ? 2 : 1;
+    m_link.send(kOpenProject, path, m_guard.get(), [this, path, panel](const CgReply& reply) {
+        m_setPanel(panel, projectStatusText(path, reply.result));
+    });
     // The path is kept even when the CG refused it: the CG may come back.
     // The console takes it as its project (a cancel too); the set-up window
     // keeps a chosen one for the console it opens.

@@ -4,6 +4,7 @@
 
 #include <QTime>
 #include <functional>
+#include <memory>
 
 namespace hp::app {
 class Clock;
@@ -38,14 +39,16 @@ public:
     void mColorBar_Click();
     void mClear_Click();
 
-    // Connects with the address and reports the outcome; true when connected.
-    bool connectAndReport(const QString& address);
+    // Connects with the address and, once the connect was carried out,
+    // reports the outcome.
+    void connectAndReport(const QString& address);
 
 private:
     // Where the project dialog opens: the last path chosen (or the template
     // in use); before any, the template folder of the settings, else the
     // demo templates installed beside the program.
     QString projectDialogStart() const;
+    void report(const QString& address, qint32 handle);
 
     Window m_window;
     CgLink& m_link;
@@ -55,6 +58,8 @@ private:
     PanelSetter m_setPanel;
     QString m_lastProjectDialogPath;
     QMetaObject::Connection m_linkLost;
+    // Replies to this object's commands are not taken after it is gone.
+    std::unique_ptr<QObject> m_guard = std::make_unique<QObject>();
 };
 
 } // namespace hp::cglink

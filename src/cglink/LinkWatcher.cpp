@@ -24,15 +24,24 @@ LinkWatcher::LinkWatcher(CgLink& link, const TemplateProject& project, const app
     connect(&m_link, &CgLink::connectAttempted, this, [this](qint32 handle) {
         // A connect of the operator's or the opening's replaces whatever was
         // under way in the background.
-        m_pending.reset();
+        abandon();
         if (handle < 1)
             retry();
         else
             stop();
     });
+    connect(&m_link, &CgLink::backgroundConnected, this, &LinkWatcher::attempted);
 }
 
 LinkWatcher::~LinkWatcher() = default;
+
+void LinkWatcher::abandon()
+{
+    if (!m_attempting)
+        return;
+    m_attempting = false;
+    m_link.abandonBackgroundConnect();
+}
 
 void LinkWatcher::retry()
 {
@@ -43,29 +52,30 @@ void LinkWatcher::retry()
 void LinkWatcher::stop()
 {
     m_retry.stop();
-    m_pending.reset();
+    abandon();
 }
 
 void LinkWatcher::attempt()
 {
-    if (m_pending)
+    if (m_attempting)
         return; // the last attempt is still within its bound
     if (!m_link.isDown()) {
         stop();
         return;
     }
-    m_pending = m_link.connectInBackground();
-    if (!m_pending) {
+    if (!m_link.connectsInBackground()) {
         m_retry.stop();
         return;
     }
-    connect(m_pending.get(), &PendingConnect::finished, this, &LinkWatcher::attempted);
+    m_attempting = true;
+    m_link.connectInBackground();
 }
 
 void LinkWatcher::attempted(qint32 handle)
 {
-    // Called from inside the attempt: it goes once control is back in the loop.
-    m_pending.release()->deleteLater();
+    if (!m_attempting)
+        return; // abandoned: another connect came first
+    m_attempting = false;
     if (handle < 1)
         return;
     stop();
@@ -75,11 +85,10 @@ void LinkWatcher::attempted(qint32 handle)
                    app::timeOfDayText(m_clock.now().time()),
                false);
     // The CG may have been restarted and forgotten its project.
-    if (!m_project.path.isEmpty()) {
-        QString path = m_project.path;
-        const qint32 opened = m_link.sendKeeping(kOpenProject, path);
-        m_setPanel(2, projectStatusText(path, opened), false);
-    }
+    if (!m_project.path.isEmpty())
+        m_link.send(kOpenProject, m_project.path, this, [this](const CgReply& reply) {
+            m_setPanel(2, projectStatusText(reply.buffer, reply.result), false);
+        });
     emit restored();
 }
 

@@ -4,7 +4,6 @@
 
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 namespace hp::app {
 class Clock;
@@ -46,13 +45,14 @@ private:
     void attempt();
     void attempted(qint32 handle);
     void stop();
+    void abandon();
 
     CgLink& m_link;
     const TemplateProject& m_project;
     const app::Clock& m_clock;
     PanelAlert m_setPanel;
     QTimer m_retry;
-    std::unique_ptr<PendingConnect> m_pending;
+    bool m_attempting = false;
 };
 
 } // namespace hp::cglink

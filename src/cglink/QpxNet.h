@@ -38,6 +38,8 @@ public:
         return false;
     }
 
+    // Whether connectInBackground() can start a connect without waiting.
+    virtual bool connectsInBackground() const { return false; }
     // Starts a connect that does not block the caller; nullptr when the
     // backend can only connect by waiting for its own call to return.
     virtual std::unique_ptr<PendingConnect> connectInBackground(const QByteArray& address)

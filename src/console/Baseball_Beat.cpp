@@ -368,8 +368,13 @@ bool Baseball_Beat::loadFrame()
         return true;
     }
     m_project.folder = settings.get(QStringLiteral("PRJpath"), QStringLiteral("C:\\"));
-    const qint32 opened = m_services.cg.sendKeeping(cglink::kOpenProject, m_project.path);
-    m_statusBar->setPanel(2, cglink::projectStatusText(m_project.path, opened));
+    m_services.cg.send(
+        cglink::kOpenProject, path, this, [this, path](const cglink::CgReply& reply) {
+            // The library may hand back the path as it took it.
+            if (m_project.path == path)
+                m_project.path = reply.buffer;
+            m_statusBar->setPanel(2, cglink::projectStatusText(m_project.path, reply.result));
+        });
     return true;
 }
 

@@ -169,44 +169,67 @@ std::optional<Graphic> GraphicsColumn::compose(PlayoutPanel& panel, int index)
 
 void GraphicsColumn::cue(PlayoutPanel& panel, int index, Cue kind)
 {
-    cglink::CgLink& cg = m_context.services.cg;
-    app::OperatorDialogs& dialogs = m_context.services.dialogs;
     const bool byOperator = kind == Cue::Operator;
-    // The reads of the composition end units of the database's own, which
-    // must not bring this panel up to date before it is stored.
-    const QScopedValueRollback cueing(m_cueing, true);
-    if (const auto refused = cg.checkBeforeGraphic(m_context.project)) {
+    std::optional<Graphic> graphic;
+    {
+        // The reads of the composition end units of the database's own, which
+        // must not bring this panel up to date before it is stored.
+        const QScopedValueRollback cueing(m_cueing, true);
+        graphic = compose(panel, index);
+    }
+    if (!graphic)
+        return;
+    // A refresh sends only what changed; the link is asked all the same, so
+    // that a panel that can no longer be brought up to date says so.
+    const bool sends =
+        !graphic->refused() && (byOperator || graphic->command != panel.storedCommand());
+    QList<cglink::CgCommand> commands;
+    if (sends) {
+        if (graphic->loadsFields)
+            commands.append({cglink::kLoadFields, graphic->command});
+        commands.append({cglink::kPreview, graphic->preview});
+        if (byOperator)
+            setBusy(panel, true);
+        // Stored at once: a play that follows goes out after these commands.
+        panel.beginCue(graphic->command, graphic->playCode, index);
+        panel.armPreview(m_context.project.folder);
+    }
+    m_context.services.cg.prepare(
+        m_context.project, commands, &panel,
+        [this, &panel, byOperator, sends, g = *graphic](const std::optional<cglink::Notice>& no) {
+            cued(panel, g, byOperator, sends, no);
+        });
+}
+
+void GraphicsColumn::cued(PlayoutPanel& panel, const Graphic& graphic, bool byOperator, bool sent,
+                          const std::optional<cglink::Notice>& refused)
+{
+    app::OperatorDialogs& dialogs = m_context.services.dialogs;
+    if (refused) {
         // The operator is told and the panel keeps what it had, previewed as
         // it plays; a graphic that cannot be brought up to date is not kept.
+        if (sent)
+            panel.cueRefused();
+        if (panel.cuesUnderWay() == 0)
+            setBusy(panel, false);
         if (byOperator)
             dialogs.message(refused->text, refused->title);
         else
             panel.disarm(refused->text);
         return;
     }
-    const std::optional<Graphic> graphic = compose(panel, index);
-    if (!graphic)
-        return;
     // A failed read or a missing row: nothing to play, and the panel says why.
-    if (graphic->refused()) {
+    if (graphic.refused()) {
         if (byOperator)
-            dialogs.message(graphic->refusal, graphic->refusalTitle);
-        panel.disarm(graphic->refusal);
+            dialogs.message(graphic.refusal, graphic.refusalTitle);
+        panel.disarm(graphic.refusal);
         return;
     }
-    if (!byOperator && graphic->command == panel.storedCommand())
+    if (!sent)
         return;
-    if (byOperator)
-        setBusy(panel, true);
-    panel.startCue();
-    panel.armPreview(m_context.project.folder);
-    if (graphic->loadsFields)
-        cg.send(cglink::kLoadFields, graphic->command);
-    cg.send(cglink::kPreview, graphic->preview);
-    panel.store(graphic->command, graphic->playCode, index);
-    if (graphic->listToolTip)
-        m_inGame->setToolTip(*graphic->listToolTip);
-    panel.awaitPreview(previewWaitMs());
+    if (graphic.listToolTip)
+        m_inGame->setToolTip(*graphic.listToolTip);
+    panel.cuePassed(previewWaitMs());
 }
 
 void GraphicsColumn::List3_Click(int index)
@@ -227,21 +250,24 @@ void GraphicsColumn::runInGame(int item)
 
 void GraphicsColumn::SBO_Cmd_Click()
 {
-    cglink::CgLink& cg = m_context.services.cg;
-    if (const auto refused = cg.checkBeforeGraphic(m_context.project)) {
-        m_context.services.dialogs.message(refused->text, refused->title);
-        return;
-    }
     m_liveCount = quickCountCommand(m_context.source.scoreboard());
-    cg.send(cglink::kPlayWithFields, m_liveCount);
-    // "[FO]" without a layer: the first.
-    OnAirTally::Entry bug;
-    bug.page = OnAirTally::pageOf(m_liveCount);
-    bug.item = bug.page;
-    bug.effect = QStringLiteral("[FO]");
-    bug.time = m_context.services.clock.now().time();
-    bug.live = true;
-    m_tally->played(bug);
+    const QTime at = m_context.services.clock.now().time();
+    m_context.services.cg.prepare(
+        m_context.project, {{cglink::kPlayWithFields, m_liveCount}}, this,
+        [this, command = m_liveCount, at](const std::optional<cglink::Notice>& refused) {
+            if (refused) {
+                m_context.services.dialogs.message(refused->text, refused->title);
+                return;
+            }
+            // "[FO]" without a layer: the first.
+            OnAirTally::Entry bug;
+            bug.page = OnAirTally::pageOf(command);
+            bug.item = bug.page;
+            bug.effect = QStringLiteral("[FO]");
+            bug.time = at;
+            bug.live = true;
+            m_tally->played(bug);
+        });
 }
 
 void GraphicsColumn::panelPlayed(const PlayoutPanel& panel, const QString& effect)
@@ -285,8 +311,7 @@ void GraphicsColumn::takeOffLastPlayed()
     const auto last = m_tally->lastPlayed();
     if (!last)
         return;
-    QString reference = OnAirTally::reference(*last);
-    m_context.services.cg.sendKeeping(cglink::kTakeOff, reference);
+    m_context.services.cg.send(cglink::kTakeOff, OnAirTally::reference(*last));
     m_tally->takeOff(last->layer);
 }
 

@@ -82,6 +82,9 @@ private:
     // stored command and the preview. A refresh sends only when the text
     // changed, and says a refusal in the panel instead of a message box.
     void cue(PlayoutPanel& panel, int index, Cue kind);
+    // The checks of a cue came back (refused: why not).
+    void cued(PlayoutPanel& panel, const Graphic& graphic, bool byOperator, bool sent,
+              const std::optional<cglink::Notice>& refused);
     std::optional<Graphic> compose(PlayoutPanel& panel, int index);
     QString itemText(const PlayoutPanel& panel, int index) const;
     void panelPlayed(const PlayoutPanel& panel, const QString& effect);

@@ -71,23 +71,56 @@ PlayoutPanel::PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget*
             m_image->showNote(QStringLiteral("沒有收到字幕機的預覽圖"));
         else if (!m_image->load(file))
             m_image->showNote(QStringLiteral("預覽圖無法讀取"));
-        m_play->setEnabled(m_prepared);
+        enablePlay();
         emit previewShown();
     });
 }
 
-void PlayoutPanel::startCue()
+PlayoutPanel::Stored PlayoutPanel::current() const
 {
-    m_play->setEnabled(false);
-    m_image->clearPicture();
+    return {m_command, m_code, m_index, m_prepared};
 }
 
-void PlayoutPanel::store(const QString& command, qint16 playCode, int index)
+void PlayoutPanel::restore(const Stored& s)
 {
-    m_command = command;
-    m_code = playCode;
-    m_index = index;
-    m_prepared = true;
+    m_command = s.command;
+    m_code = s.code;
+    m_index = s.index;
+    m_prepared = s.prepared;
+}
+
+void PlayoutPanel::enablePlay()
+{
+    m_play->setEnabled(m_prepared && m_underWay.isEmpty() && !m_loader->waiting());
+}
+
+void PlayoutPanel::beginCue(const QString& command, qint16 playCode, int index)
+{
+    if (m_underWay.isEmpty())
+        m_passed = current();
+    m_underWay.append({command, playCode, index, true});
+    restore(m_underWay.last());
+    m_play->setEnabled(false);
+}
+
+void PlayoutPanel::cuePassed(int waitMs)
+{
+    if (m_underWay.isEmpty())
+        return;
+    m_passed = m_underWay.takeFirst();
+    m_image->clearPicture();
+    if (m_underWay.isEmpty())
+        m_loader->await(waitMs);
+}
+
+void PlayoutPanel::cueRefused()
+{
+    if (m_underWay.isEmpty())
+        return;
+    m_underWay.removeFirst();
+    if (m_underWay.isEmpty())
+        restore(m_passed);
+    enablePlay();
 }
 
 void PlayoutPanel::disarm(const QString& why)
@@ -95,6 +128,7 @@ void PlayoutPanel::disarm(const QString& why)
     m_prepared = false;
     m_command.clear();
     m_index = -1;
+    m_underWay.clear();
     m_play->setEnabled(false);
     m_image->showNote(why);
 }
@@ -107,11 +141,6 @@ const QImage& PlayoutPanel::picture() const
 void PlayoutPanel::armPreview(const QString& folder)
 {
     m_loader->arm(imagePath(folder));
-}
-
-void PlayoutPanel::awaitPreview(int waitMs)
-{
-    m_loader->await(waitMs);
 }
 
 bool PlayoutPanel::firstLayer() const

@@ -36,12 +36,18 @@ public:
     PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent = nullptr);
 
     const PanelNames& names() const { return m_names; }
-    // A graphic is being prepared: the preview emptied, the play button off
-    // until the new preview is in (or the wait for it ran out).
-    void startCue();
-    // The command (still holding "EFFECT") and its play code, for the play
-    // button, composed for item `index` of the panel's list.
-    void store(const QString& command, qint16 playCode, int index);
+    // A graphic's commands went to the CG link: the command (still holding
+    // "EFFECT") and its play code become the panel's, for the play button,
+    // composed for item `index` of the panel's list; the play button is off
+    // until the checks come back and the new preview is in.
+    void beginCue(const QString& command, qint16 playCode, int index);
+    // The checks of the oldest cue came back. Passed: its preview is awaited
+    // (when no newer cue is under way), the picture emptied until then.
+    // Refused: the panel goes back to the graphic last passed.
+    void cuePassed(int waitMs);
+    void cueRefused();
+    // Cues whose checks have not come back.
+    int cuesUnderWay() const { return m_underWay.size(); }
     // The graphic could not be prepared: nothing to play, and in place of
     // the preview why.
     void disarm(const QString& why);
@@ -56,7 +62,6 @@ public:
     // Around the preview request: the loader notes the file before it and
     // fills the preview once the CG has written it.
     void armPreview(const QString& folder);
-    void awaitPreview(int waitMs);
     QString imagePath(const QString& folder) const { return folder + m_names.imageFile; }
 
     // Sends the stored graphic with the chosen effect.
@@ -86,10 +91,24 @@ private:
     QRadioButton* m_layers[2];
     PreviewImage* m_image;
     PreviewLoader* m_loader;
+    struct Stored {
+        QString command;
+        qint16 code = 0;
+        int index = -1;
+        bool prepared = false;
+    };
+    void restore(const Stored& s);
+    Stored current() const;
+    void enablePlay();
+
     QString m_command;
     qint16 m_code = 0;
     int m_index = -1;
     bool m_prepared = false;
+    // The cues whose checks have not come back, oldest first, and the one
+    // passed last (or what the panel held before them).
+    QList<Stored> m_underWay;
+    Stored m_passed;
 };
 
 } // namespace hp::graphics

@@ -1,8 +1,8 @@
 #include "PreviewImage.h"
 
 #include "Playout.h"
+#include "PreviewBmp.h"
 
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -27,9 +27,7 @@ PreviewImage::PreviewImage(const QString& name, const QString& loaderName, const
 
 bool PreviewImage::load(const QString& file)
 {
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    const QImage image = cglink::readPreviewBmp(file);
     if (image.isNull())
         return false;
     setPicture(image);
@@ -45,8 +43,14 @@ void PreviewImage::setPicture(const QImage& picture)
         setPixmap(QPixmap());
         return;
     }
+    // A full raster is first thinned to twice the box, so that the smooth
+    // pass reads a few hundred thousand pixels, not millions.
+    const QSize twice = m_drawn * 2;
+    const QImage source = picture.width() > twice.width() * 2
+                              ? picture.scaled(twice, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                              : picture;
     setPixmap(QPixmap::fromImage(
-        picture.scaled(m_drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        source.scaled(m_drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 void PreviewImage::clearPicture()

@@ -1,5 +1,6 @@
 #include "CgLink.h"
 #include "CgProcess.h"
+#include "FakeQpxNet.h"
 #include "TcpQpxNet.h"
 
 #include <QDeadlineTimer>
@@ -153,7 +154,8 @@ private slots:
         CgLink link(std::make_shared<TcpQpxNet>());
         bool served = false;
         for (int i = 0; i < 10 && !served; ++i)
-            served = link.connectTo(cg.address()) >= 1 && link.send(0, QStringLiteral("-1")) == 1;
+            served = hp::test::connectWait(link, cg.address()) >= 1 &&
+                     hp::test::sendWait(link, 0, QStringLiteral("-1")) == 1;
         QVERIFY(served);
         QVERIFY(cg.running());
     }

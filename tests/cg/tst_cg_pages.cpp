@@ -1,6 +1,7 @@
 // The demo projects as they go to air: every page, filled with the longest
 // values of the demo season, inside the safe areas and its own boxes; and
 // the program monitor's picture.
+#include "PreviewBmp.h"
 #include "ProgramMonitor.h"
 #include "Renderer.h"
 #include "ServerState.h"
@@ -232,6 +233,36 @@ private slots:
             QVERIFY(picture.width() == window.width() || picture.height() == window.height());
         }
         QCOMPARE(monitor.grabProgram().size(), state.outputSize());
+    }
+
+    // The preview file holds the rendered picture pixel for pixel, for the
+    // console's reader and for any other BMP reader.
+    void previewFileIsTheRenderedPicture_data() { pagesStayInsideTheSafeAreas_data(); }
+    void previewFileIsTheRenderedPicture()
+    {
+        QFETCH(QString, path);
+        ServerState state;
+        QCOMPARE(state.execute(17, path).result, 1);
+        QTemporaryDir dir;
+        state.setPreviewFolder(dir.path());
+        const QString file = dir.filePath(QStringLiteral("TempImageB.BMP"));
+        QCOMPARE(state
+                     .execute(9, QStringLiteral("[BYNAME][SBO][3]EFFECT\r\n[ROUND][0][7]\r\n"
+                                                "[HALF][0][▼]\r\n[S][0][2]\r\n"))
+                     .result,
+                 1);
+        QCOMPARE(
+            state.execute(24, QStringLiteral("[BYNAME][SBO][%1][A][BMP]\r\n").arg(file)).result, 1);
+        const Project& project = *state.project();
+        const QImage rendered = renderPreview(project, *project.page(QStringLiteral("SBO")),
+                                              state.values(QStringLiteral("SBO")));
+        QCOMPARE(rendered.size(), project.canvas);
+        const QImage read = hp::cglink::readPreviewBmp(file);
+        QCOMPARE(read.format(), QImage::Format_RGB32);
+        QCOMPARE(read, rendered);
+        QCOMPARE(QImage(file).convertToFormat(QImage::Format_RGB32), rendered);
+        // 32 bits a pixel and the headers, nothing more.
+        QCOMPARE(QFileInfo(file).size(), 54 + rendered.sizeInBytes());
     }
 
     void safeAreasOnlyOnTheMonitor()

@@ -1,6 +1,7 @@
 #include "CgCommands.h"
 #include "CgLink.h"
 #include "CgProcess.h"
+#include "FakeQpxNet.h"
 #include "TcpQpxNet.h"
 
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <poll.h>
 
 using namespace hp::cglink;
+namespace test = hp::test;
 
 namespace {
 
@@ -51,25 +53,29 @@ private slots:
     void consoleBackendRoundTrip()
     {
         CgLink link(std::make_shared<TcpQpxNet>());
-        QVERIFY(link.connectTo(m_cg.address()) >= 1);
-        QVERIFY(link.isUp());
+        QVERIFY(test::connectWait(link, m_cg.address()) >= 1);
+        QVERIFY(test::linkUp(link));
         QString project = m_project;
-        QCOMPARE(link.sendKeeping(17, project), 1);
+        QCOMPARE(test::sendWait(link, 17, project), 1);
         QCOMPARE(project, m_project);
         QCOMPARE(
-            link.send(9, QStringLiteral("[BYNAME][基本資料][2]EFFECT\r\n[NAME][0][歐'尼爾 ]x[\r\n"
-                                        "第二行]\r\n[NO][0][13]\r\n")),
+            test::sendWait(link, 9,
+                           QStringLiteral("[BYNAME][基本資料][2]EFFECT\r\n[NAME][0][歐'尼爾 ]x[\r\n"
+                                          "第二行]\r\n[NO][0][13]\r\n")),
             1);
         // The preview where the console asks for it: in the project's folder.
         const QString folder = templateFolderOf(m_project);
-        QCOMPARE(link.send(24, previewRequest(QStringLiteral("基本資料"), folder, kPreviewA)), 1);
+        QCOMPARE(
+            test::sendWait(link, 24, previewRequest(QStringLiteral("基本資料"), folder, kPreviewA)),
+            1);
         QCOMPARE(QImage(folder + kPreviewA).size(),
                  QSize(720, 486)); // in place when the reply came
-        QCOMPARE(link.send(24, previewRequest(QStringLiteral("基本資料"), folder,
-                                              QStringLiteral("none/x.BMP"))),
+        QCOMPARE(test::sendWait(link, 24,
+                                previewRequest(QStringLiteral("基本資料"), folder,
+                                               QStringLiteral("none/x.BMP"))),
                  -1);
-        QCOMPARE(link.send(20, QStringLiteral("[BYNAME][沒有這頁][0][E]\r\n")), -1);
-        QVERIFY(link.isUp()); // a refused command costs nothing more
+        QCOMPARE(test::sendWait(link, 20, QStringLiteral("[BYNAME][沒有這頁][0][E]\r\n")), -1);
+        QVERIFY(test::linkUp(link)); // a refused command costs nothing more
 
         QFile log(m_log);
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -107,9 +113,9 @@ private slots:
 
         // The next client is served.
         CgLink link(std::make_shared<TcpQpxNet>());
-        QVERIFY(link.connectTo(m_cg.address()) >= 1);
-        QVERIFY(link.isUp());
-        QCOMPARE(link.send(0, QStringLiteral("-1")), 1);
+        QVERIFY(test::connectWait(link, m_cg.address()) >= 1);
+        QVERIFY(test::linkUp(link));
+        QCOMPARE(test::sendWait(link, 0, QStringLiteral("-1")), 1);
         QVERIFY(m_cg.running());
     }
 
@@ -179,13 +185,15 @@ private slots:
         QVERIFY(cg.start({QStringLiteral("--previews"), previews.path(),
                           QStringLiteral("--project"), m_project}));
         CgLink link(std::make_shared<TcpQpxNet>());
-        QVERIFY(link.connectTo(cg.address()) >= 1);
+        QVERIFY(test::connectWait(link, cg.address()) >= 1);
         QCOMPARE(
-            link.send(24, previewRequest(QStringLiteral("SBO"), previews.path() + u'/', kPreviewA)),
+            test::sendWait(
+                link, 24, previewRequest(QStringLiteral("SBO"), previews.path() + u'/', kPreviewA)),
             1);
         QVERIFY(QFile::exists(previews.filePath(kPreviewA)));
-        QCOMPARE(link.send(24, previewRequest(QStringLiteral("SBO"), templateFolderOf(m_project),
-                                              kPreviewB)),
+        QCOMPARE(test::sendWait(
+                     link, 24,
+                     previewRequest(QStringLiteral("SBO"), templateFolderOf(m_project), kPreviewB)),
                  -1);
         CgProcess wrong;
         QVERIFY(!wrong.start({QStringLiteral("--previews"), m_dir.filePath(QStringLiteral("no"))}));

@@ -58,9 +58,13 @@ private slots:
         f.link.send(cglink::kClear, cglink::kClearText); // before any connect: handle 0
         f.net->connectResult = 3;
         f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(test::settled(f.link));
+        QCOMPARE(f.link.handle(), 3);
         f.net->connectResult = -1;
         f.link.connectTo(QStringLiteral("127.0.0.2"));
         f.link.send(cglink::kClear, cglink::kClearText);
+        QVERIFY(test::settled(f.link));
+        QCOMPARE(f.link.handle(), -1);
         const auto sends = f.net->sends();
         QCOMPARE(sends[0].handle, 0);
         QCOMPARE(sends[1].handle, -1);
@@ -72,7 +76,9 @@ private slots:
         Fixture f;
         f.net->sendReplacement = cglink::toCp950(QStringLiteral("/srv/範本/新.PRJ")).bytes;
         QString kept = QStringLiteral("/srv/範本/demo.PRJ");
-        f.link.sendKeeping(cglink::kOpenProject, kept);
+        f.link.send(cglink::kOpenProject, kept, &f.link,
+                    [&kept](const cglink::CgReply& reply) { kept = reply.buffer; });
+        QVERIFY(test::settled(f.link));
         QCOMPARE(kept, QStringLiteral("/srv/範本/新.PRJ"));
         QCOMPARE(cglink::fromCp950(f.net->sends().first().text),
                  QStringLiteral("/srv/範本/demo.PRJ"));
@@ -84,6 +90,7 @@ private slots:
         QSignalSpy spy(&f.link, &cglink::CgLink::textNotEncodable);
         f.link.send(cglink::kLoadFields, QStringLiteral("[NAME][0][金😀]"));
         QCOMPARE(spy.count(), 1);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.net->sends().first().text,
                  cglink::toCp950(QStringLiteral("[NAME][0][金?]")).bytes);
         f.link.send(cglink::kLoadFields, QStringLiteral("[NAME][0][金]"));
@@ -93,17 +100,25 @@ private slots:
     void checksBeforeAGraphicInOrder()
     {
         Fixture f;
+        QList<std::optional<cglink::Notice>> answers;
+        auto prepare = [&](const cglink::TemplateProject& project) {
+            f.link.prepare(project, {{cglink::kPreview, QStringLiteral("p")}}, &f.link,
+                           [&](const std::optional<cglink::Notice>& n) { answers << n; });
+            return test::settled(f.link);
+        };
         f.net->connectedAnswer = 0;
-        auto notice = f.link.checkBeforeGraphic({});
-        QVERIFY(notice);
-        QCOMPARE(notice->text, QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"));
-        QCOMPARE(notice->title, QStringLiteral("字幕機斷線"));
+        QVERIFY(prepare({}));
         f.net->connectedAnswer = 5;
-        notice = f.link.checkBeforeGraphic({});
-        QCOMPARE(notice->text, QStringLiteral("請打開播出範本"));
-        QCOMPARE(notice->title, QStringLiteral("尚未開啟範本"));
-        QVERIFY(!f.link.checkBeforeGraphic({QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")}));
+        QVERIFY(prepare({}));
         QVERIFY(f.net->sends().isEmpty());
+        QVERIFY(prepare({QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")}));
+        QCOMPARE(answers.size(), 3);
+        QCOMPARE(answers[0]->text, QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"));
+        QCOMPARE(answers[0]->title, QStringLiteral("字幕機斷線"));
+        QCOMPARE(answers[1]->text, QStringLiteral("請打開播出範本"));
+        QCOMPARE(answers[1]->title, QStringLiteral("尚未開啟範本"));
+        QVERIFY(!answers[2]);
+        QCOMPARE(f.net->sends().size(), 1);
     }
 
     void connectWithEmptyAnswerChangesNothingButThePanel()
@@ -115,8 +130,9 @@ private slots:
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QString());
         console.mQPXServer_Click();
         console.mQPXServer_Click(); // cancelled
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[1], QString());
-        QVERIFY(f.net->calls.isEmpty());
+        QVERIFY(f.net->calls().isEmpty());
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")), QStringLiteral("127.0.0.1"));
     }
 
@@ -135,6 +151,7 @@ private slots:
 
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.1:7250"));
         console.mQPXServer_Click();
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[1], QStringLiteral("已成功連接字幕機127.0.0.1:7250於19:05:07"));
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
                  QStringLiteral("127.0.0.1:7250"));
@@ -142,12 +159,14 @@ private slots:
         f.net->connectResult = 0;
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("127.0.0.9"));
         setup.mQPXServer_Click();
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.messages(), QStringList{QStringLiteral("無法取得字幕機連接/連接失敗")});
         QCOMPARE(f.settings.store.get(QStringLiteral("QPXServerIP")),
                  QStringLiteral("127.0.0.1:7250"));
         QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 127.0.0.9 埠 7250 於19:05:07"));
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::Input, QStringLiteral("[::1]:7301"));
         setup.mQPXServer_Click();
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[1], QStringLiteral("無法連接字幕機 ::1 埠 7301 於19:05:07"));
         f.messages();
     }
@@ -159,6 +178,7 @@ private slots:
         cglink::TemplateProject project{QStringLiteral("/old/a.PRJ"), QStringLiteral("/old/")};
         // Cancelled before any file was chosen: an empty path goes out and is kept.
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.net->sends().last().code, cglink::kOpenProject);
         QCOMPARE(f.net->sends().last().text, QByteArray());
         QCOMPARE(project.path, QString());
@@ -166,12 +186,14 @@ private slots:
 
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/範本/demo.PRJ"));
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
         QCOMPARE(project.folder, QStringLiteral("/srv/範本/"));
         QCOMPARE(f.settings.store.get(QStringLiteral("PRJpath")), QStringLiteral("/srv/範本/"));
         QCOMPARE(f.panels[2], QStringLiteral("/srv/範本/demo.PRJ"));
         // A later cancel takes the dialog's previous path again.
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(project.path, QStringLiteral("/srv/範本/demo.PRJ"));
         QCOMPARE(f.net->sends().size(), 3);
     }
@@ -196,6 +218,7 @@ private slots:
         QCOMPARE(requests[2][QStringLiteral("previous")].toString(),
                  templates.filePath(QStringLiteral("b.PRJ")));
         // The cancelled first dialog sent the empty path, as before.
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.net->sends().first().text, QByteArray());
         // A stored folder that is not there (the old default "C:\\") is passed over.
         f.settings.store.set(QStringLiteral("PRJpath"), QStringLiteral("C:\\"));
@@ -213,6 +236,7 @@ private slots:
         cglink::TemplateProject project{QStringLiteral("/srv/範本/demo.PRJ"),
                                         QStringLiteral("/srv/範本/")};
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(cglink::fromCp950(f.net->sends().last().text),
                  QStringLiteral("/srv/範本/demo.PRJ"));
         QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/範本/demo.PRJ"));
@@ -227,6 +251,7 @@ private slots:
         cglink::TemplateProject project;
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/壞.PRJ"));
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[2], QStringLiteral("字幕機未開啟範本(-1): /srv/壞.PRJ"));
         QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/壞.PRJ"));
         QCOMPARE(project.path, QStringLiteral("/srv/壞.PRJ"));
@@ -234,6 +259,7 @@ private slots:
         f.net->sendResult = 0;
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/好.PRJ"));
         console.mPRJ_Click(&project);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[2], QStringLiteral("/srv/好.PRJ"));
     }
 
@@ -242,18 +268,21 @@ private slots:
         Fixture f;
         auto console = f.commands(cglink::CgMenuCommands::Window::Console);
         QSignalSpy lost(&f.link, &cglink::CgLink::linkLost);
-        QVERIFY(console.connectAndReport(QStringLiteral("127.0.0.1")));
+        console.connectAndReport(QStringLiteral("127.0.0.1"));
+        QVERIFY(test::settled(f.link));
+        QVERIFY(!f.link.isDown());
         f.net->connectedAnswer = 0;
-        QVERIFY(!f.link.isUp());
+        QVERIFY(!test::linkUp(f.link));
         QCOMPARE(f.panels[1], QStringLiteral("字幕機斷線於19:05:07"));
-        QVERIFY(!f.link.isUp());
+        QVERIFY(f.link.isDown());
+        QVERIFY(!test::linkUp(f.link));
         QCOMPARE(lost.count(), 1);
         // A new connect that works clears the state; the next loss is reported again.
         f.net->connectedAnswer = 1;
-        QVERIFY(console.connectAndReport(QStringLiteral("127.0.0.1")));
-        QVERIFY(f.link.isUp());
+        console.connectAndReport(QStringLiteral("127.0.0.1"));
+        QVERIFY(test::linkUp(f.link));
         f.net->connectedAnswer = 0;
-        f.link.isUp();
+        test::linkUp(f.link);
         QCOMPARE(lost.count(), 2);
     }
 
@@ -270,18 +299,22 @@ private slots:
                                     });
         watcher.setInterval(20);
         f.net->connectResult = 0;
+        QSignalSpy attempted(&f.link, &cglink::CgLink::connectAttempted);
         f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(attempted.wait());
         QVERIFY(watcher.retrying()); // a connect that found no CG
         QTRY_VERIFY(!watcher.retrying());
         f.net->connectResult = 1;
         f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(test::settled(f.link));
         QVERIFY(alerts.isEmpty());
         f.net->connectedAnswer = 0;
-        f.net->calls.clear();
-        QVERIFY(!f.link.isUp());
+        f.net->clearCalls();
+        QVERIFY(!test::linkUp(f.link));
         QCOMPARE(alerts[1], qMakePair(QStringLiteral("字幕機斷線於19:05:07"), true));
         QTRY_VERIFY(!watcher.retrying());
-        QCOMPARE(f.net->calls.size(), 1); // the one isConnected
+        QVERIFY(test::settled(f.link));
+        QCOMPARE(f.net->calls().size(), 1); // the one isConnected
     }
 
     // The set-up window keeps a chosen project for the console it opens; a
@@ -294,6 +327,7 @@ private slots:
         auto setup = f.commands(cglink::CgMenuCommands::Window::Setup);
         f.dialogs.enqueue(app::ScriptedDialogs::Kind::File, QStringLiteral("/srv/範本/b.PRJ"));
         setup.mPRJ_Click(nullptr);
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.panels[1], QStringLiteral("/srv/範本/b.PRJ"));
         QCOMPARE(f.settings.store.get(QStringLiteral("PRJ")), QStringLiteral("/srv/範本/b.PRJ"));
         QCOMPARE(f.settings.store.get(QStringLiteral("PRJpath")), QStringLiteral("/srv/範本/"));
@@ -303,9 +337,10 @@ private slots:
         QCOMPARE(cglink::fromCp950(f.net->sends().last().text), QStringLiteral("/srv/範本/b.PRJ"));
         setup.mClear_Click();
         setup.mColorBar_Click();
+        QVERIFY(test::settled(f.link));
         QCOMPARE(f.net->sends().last().code, cglink::kClear);
         QCOMPARE(f.net->sends().last().text, QByteArray("-1"));
-        QCOMPARE(f.net->calls.last().fn, QStringLiteral("colorBar"));
+        QCOMPARE(f.net->calls().last().fn, QStringLiteral("colorBar"));
     }
 
     void recordBackendWritesOneJsonLinePerCall()
@@ -316,8 +351,9 @@ private slots:
             auto net = cglink::makeQpxNet(QStringLiteral("record:") + file);
             QVERIFY(net);
             cglink::CgLink link(net.value());
-            QCOMPARE(link.connectTo(QStringLiteral("198.51.100.7")), 1);
-            QVERIFY(link.isUp());
+            link.connectTo(QStringLiteral("198.51.100.7"));
+            QVERIFY(test::linkUp(link));
+            QCOMPARE(link.handle(), 1);
             link.send(cglink::kLoadFields,
                       QStringLiteral("[BYNAME][SBO][1]EFFECT\r\n[S][0][2]\r\n"));
         }
@@ -340,12 +376,16 @@ private slots:
         auto net = cglink::makeQpxNet(QStringLiteral("library:" FAKE_QPXNET_PATH));
         QVERIFY2(net, qPrintable(net.error()));
         cglink::CgLink link(net.value());
-        QCOMPARE(link.connectTo(QStringLiteral("127.0.0.2")), 0);
-        QVERIFY(!link.isUp());
-        QCOMPARE(link.connectTo(QStringLiteral("127.0.0.1")), 7);
-        QVERIFY(link.isUp());
+        link.connectTo(QStringLiteral("127.0.0.2"));
+        QVERIFY(!test::linkUp(link));
+        QCOMPARE(link.handle(), 0);
+        link.connectTo(QStringLiteral("127.0.0.1"));
+        QVERIFY(test::linkUp(link));
+        QCOMPARE(link.handle(), 7);
         QString reference = QStringLiteral("[BYNAME][1.先攻守備]");
-        link.sendKeeping(cglink::kTakeOff, reference);
+        link.send(cglink::kTakeOff, reference, &link,
+                  [&reference](const cglink::CgReply& reply) { reference = reply.buffer; });
+        QVERIFY(test::settled(link));
         QCOMPARE(reference, QStringLiteral("[BYNAME][1.先攻守備]!"));
         QLibrary lib(QStringLiteral(FAKE_QPXNET_PATH));
         auto lastCode = reinterpret_cast<qint32 (*)()>(lib.resolve("fake_last_code"));

@@ -1,5 +1,6 @@
 #include "CgLink.h"
 #include "Cp950.h"
+#include "FakeQpxNet.h"
 #include "TcpQpxNet.h"
 #include "WireProtocol.h"
 
@@ -13,6 +14,7 @@
 #include <atomic>
 
 using namespace hp::cglink;
+namespace test = hp::test;
 
 namespace {
 
@@ -85,10 +87,10 @@ private slots:
         ThreadedServer server;
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>());
-        QVERIFY(link.connectTo(address(port)) >= 1);
-        QVERIFY(link.isUp());
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
+        QVERIFY(test::linkUp(link));
         QString text = QStringLiteral("[BYNAME][打者今日成績][1]EFFECT\r\n[NAME][0][許功蓋]\r\n");
-        QCOMPARE(link.sendKeeping(9, text), 9);
+        QCOMPARE(test::sendWait(link, 9, text), 9);
         QCOMPARE(text, QStringLiteral("[BYNAME][打者今日成績][1]EFFECT\r\n[NAME][0][許功蓋]\r\n!"));
         server.stop();
     }
@@ -98,12 +100,13 @@ private slots:
         ThreadedServer server;
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>());
-        QVERIFY(link.connectTo(address(port)) >= 1);
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
         server.stop();
         QElapsedTimer t;
         t.start();
         link.send(0, QStringLiteral("-1"));
-        QVERIFY(!link.isUp());
+        QVERIFY(!test::linkUp(link));
+        QVERIFY(link.isDown());
         QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
     }
 
@@ -115,7 +118,7 @@ private slots:
         CgLink link(std::make_shared<TcpQpxNet>(300));
         QElapsedTimer t;
         t.start();
-        QCOMPARE(link.connectTo(address(port)), 0);
+        QCOMPARE(test::connectWait(link, address(port)), 0);
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
         server.stop();
     }
@@ -126,16 +129,18 @@ private slots:
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>(300));
         QSignalSpy lost(&link, &CgLink::linkLost);
-        QVERIFY(link.connectTo(address(port)) >= 1);
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
         link.send(0, QStringLiteral("-1"));
+        QVERIFY(test::settled(link));
         QCOMPARE(lost.count(), 0);
         server.hang = true;
         link.colorBar(); // times out: the connection is closed
+        QVERIFY(test::settled(link));
         QCOMPARE(lost.count(), 1);
         // Nothing later goes out on that connection, and nothing is reported twice.
         const int seen = server.requests;
         server.hang = false;
-        QCOMPARE(link.send(20, QStringLiteral("[BYNAME][主播][E]")), -1);
+        QCOMPARE(test::sendWait(link, 20, QStringLiteral("[BYNAME][主播][E]")), -1);
         QCOMPARE(int(server.requests), seen);
         QCOMPARE(lost.count(), 1);
         server.stop();
@@ -147,11 +152,11 @@ private slots:
         const quint16 port = server.start();
         auto net = std::make_shared<TcpQpxNet>(300);
         CgLink link(net);
-        QVERIFY(link.connectTo(address(port)) >= 1);
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
         server.hang = true;
         QElapsedTimer t;
         t.start();
-        QCOMPARE(link.send(20, QStringLiteral("[BYNAME][主播][E]")), -1);
+        QCOMPARE(test::sendWait(link, 20, QStringLiteral("[BYNAME][主播][E]")), -1);
         QVERIFY(t.elapsed() < 1000);
         QCOMPARE(net->isConnected(link.handle()), 0);
         server.stop();
@@ -166,10 +171,10 @@ private slots:
         CgLink link(std::make_shared<TcpQpxNet>());
         QElapsedTimer t;
         t.start();
-        QCOMPARE(link.connectTo(address(port)), 0);
+        QCOMPARE(test::connectWait(link, address(port)), 0);
         QVERIFY(t.elapsed() < 2500);
-        QVERIFY(!link.isUp());
-        QCOMPARE(link.send(0, QStringLiteral("-1")), -1);
+        QVERIFY(!test::linkUp(link));
+        QCOMPARE(test::sendWait(link, 0, QStringLiteral("-1")), -1);
     }
 
     void nonLoopbackAddressIsRefusedWithoutASocket()
@@ -204,32 +209,36 @@ private slots:
         ThreadedServer server;
         const quint16 port = server.start();
         CgLink link(std::make_shared<TcpQpxNet>(300));
-        QCOMPARE(link.connectTo(address(port)), 1);
+        QCOMPARE(test::connectWait(link, address(port)), 1);
         server.hang = true;
-        QCOMPARE(link.send(0, QStringLiteral("-1")), -1); // waits out the bound
+        QCOMPARE(test::sendWait(link, 0, QStringLiteral("-1")), -1); // waits out the bound
         QVERIFY(link.isDown());
 
+        QSignalSpy done(&link, &CgLink::backgroundConnected);
         QElapsedTimer t;
         t.start();
-        auto silent = link.connectInBackground();
-        QSignalSpy silentDone(silent.get(), &PendingConnect::finished);
+        link.connectInBackground();
         QVERIFY(t.elapsed() < 50);
-        QVERIFY(silentDone.wait(1000));
-        QCOMPARE(silentDone.first().first().toInt(), 0);
+        // The link's thread goes on with other commands meanwhile.
+        QVERIFY(!test::linkUp(link));
+        QVERIFY(t.elapsed() < 250);
+        QVERIFY(done.wait(1000));
+        QCOMPARE(done.first().first().toInt(), 0);
         QVERIFY(t.elapsed() >= 250);
         QVERIFY(link.isDown());
 
         server.hang = false;
-        auto answered = link.connectInBackground();
-        QSignalSpy answeredDone(answered.get(), &PendingConnect::finished);
-        QCOMPARE(answeredDone.count(), 0);
-        QVERIFY(answeredDone.wait(1000));
-        const qint32 handle = answeredDone.first().first().toInt();
+        done.clear();
+        link.connectInBackground();
+        QVERIFY(done.wait(1000));
+        const qint32 handle = done.first().first().toInt();
         QVERIFY(handle >= 2);
+        QVERIFY(link.isDown()); // until adopted, in turn
         link.adopt(handle);
+        QVERIFY(test::settled(link));
         QVERIFY(!link.isDown());
         QString text = QStringLiteral("x");
-        QCOMPARE(link.sendKeeping(9, text), 9);
+        QCOMPARE(test::sendWait(link, 9, text), 9);
         QCOMPARE(text, QStringLiteral("x!"));
         server.stop();
     }

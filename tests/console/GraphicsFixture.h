@@ -32,7 +32,7 @@ struct Graphics : ConsoleFixture {
         QList<Sent> out;
         for (const auto& c : h.net->sends())
             out.append({c.code, cglink::fromCp950(c.text)});
-        h.net->calls.clear();
+        h.net->clearCalls();
         return out;
     }
     bool select(const QString& list, int index)

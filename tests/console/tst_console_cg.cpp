@@ -32,7 +32,7 @@ struct RealCg {
         f->h.settings.store.set(QStringLiteral("QPXServerIP"), cg.address());
         f->h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("500"));
         f->open();
-        return f->h.cg.isUp();
+        return test::linkUp(f->h.cg);
     }
     QString log() const { return logDir.filePath(QStringLiteral("cg.jsonl")); }
     // The texts of the commands the CG received with this code, in order.
@@ -81,7 +81,7 @@ private slots:
         f.h.settings.store.set(QStringLiteral("QPXServerIP"), cg.address());
         f.h.settings.store.set(QStringLiteral("PreviewWait"), QStringLiteral("500"));
         f.open();
-        QVERIFY(f.h.cg.isUp());
+        QVERIFY(test::linkUp(f.h.cg));
         // The console opened on the first batter's line, previewed already.
         QVERIFY(!f.get(QStringLiteral("Image2"))[QStringLiteral("image")].isNull());
 

@@ -172,7 +172,7 @@ private slots:
         QVERIFY(f.tdb.ok());
         const QString batter = f.text(QStringLiteral("NameS_Lab"));
         const QString strikes = f.text(QStringLiteral("SBO_Lab(1)"));
-        f.h.net->calls.clear();
+        f.h.net->clearCalls();
         QRandomGenerator random(20261208);
         for (int i = 0; i < 1000; ++i) {
             const QByteArray line = broken(random);

@@ -1,5 +1,7 @@
 #include "GraphicsFixture.h"
 
+#include <QElapsedTimer>
+
 using namespace hp;
 using test::Graphics;
 using test::lines;
@@ -416,6 +418,52 @@ private slots:
         // So does a double-click on either frame.
         QVERIFY(f.h.ok(f.act(QStringLiteral("Frame3"), QStringLiteral("dblclick"))));
         QCOMPARE(f.sent(), (QList<Sent>{Sent{0, QStringLiteral("-1")}}));
+    }
+
+    // A CG that takes 1.5 s over every command: the console goes on meanwhile
+    // and stores what the operator does at once; the preview shows when the
+    // reply comes; the commands go out in the order they were given, a play
+    // after the load of its graphic.
+    void aSlowCgNeverHoldsTheConsole_data() { test::TestDatabase::addEngineRows(); }
+    void aSlowCgNeverHoldsTheConsole()
+    {
+        QFETCH(QString, engine);
+        Graphics f(engine);
+        QVERIFY(f.tdb.ok());
+        f.writeStandardPreviews();
+        f.sent();
+        f.h.waitForCg = false;
+        f.h.net->delayMs = 1500;
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(f.select(QStringLiteral("List3"), 6));
+        QVERIFY(!f.enabled(QStringLiteral("Command5")));
+        QVERIFY(f.press(QStringLiteral("SBO_Lab(1)")));
+        QCOMPARE(f.row(QStringLiteral("SELECT S FROM SBO表")).value(QStringLiteral("S")),
+                 QStringLiteral("1"));
+        QVERIFY(f.play(QStringLiteral("一壘")));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("1"), QStringLiteral("1")),
+            QStringLiteral("一壘"));
+        // Played while the graphic loads: it goes out after the load.
+        QVERIFY(f.h.ok(f.act(QStringLiteral("Image2"), QStringLiteral("dblclick"))));
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(f.image(QStringLiteral("Image2")).isNull());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!f.image(QStringLiteral("Image2")).isNull(), 20000);
+        QVERIFY(f.enabled(QStringLiteral("Command5")));
+        QVERIFY(test::settled(f.h.cg, 20000));
+        const QList<Sent> sent = f.sent();
+        QList<qint32> codes;
+        for (const Sent& s : sent)
+            codes << s.code;
+        // The cue, then its refreshes after the strike and the single, the play
+        // after the load it follows.
+        QCOMPARE(codes, (QList<qint32>{9, 24, 9, 24, 9, 24, 20}));
+        QVERIFY(sent[0].text.contains(QStringLiteral("[S][0][0]")));
+        QVERIFY(sent[2].text.contains(QStringLiteral("[S][0][1]")));
+        QCOMPARE(sent[6].text,
+                 QString(sent[4].text).replace(QStringLiteral("EFFECT"), QStringLiteral("[E]")));
     }
 };
 

@@ -22,7 +22,7 @@ struct Keys : test::ConsoleFixture {
         QStringList out;
         for (const auto& c : h.net->sends())
             out << QString::number(c.code) + u' ' + cglink::fromCp950(c.text).section(u'\r', 0, 0);
-        h.net->calls.clear();
+        h.net->clearCalls();
         return out;
     }
 };

@@ -30,6 +30,8 @@ private slots:
         QVERIFY(f.tdb.ok());
         for (const QByteArray& line : lines) {
             const QJsonObject r = f.h.server.handle(line);
+            // As a surface does: the next line once the CG has answered this one.
+            QVERIFY(test::settled(f.h.cg));
             QVERIFY2(r.value(QStringLiteral("ok")).toBool(),
                      qPrintable(QString::fromUtf8(line) + QStringLiteral(" → ") +
                                 r.value(QStringLiteral("error")).toString()));

@@ -22,8 +22,8 @@ private slots:
         QCOMPARE(h.settings.store.get(QStringLiteral("ODBC")),
                  QStringLiteral("Provider=SQLite;Data Source=/tmp/g.db"));
         // The opening's default address, through the fake library only.
-        QCOMPARE(h.net->calls.first().fn, QStringLiteral("connect"));
-        QCOMPARE(h.net->calls.first().text, cglink::kDefaultCgAddress.toLatin1());
+        QCOMPARE(h.net->calls().first().fn, QStringLiteral("connect"));
+        QCOMPARE(h.net->calls().first().text, cglink::kDefaultCgAddress.toLatin1());
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).first(),
                  QStringLiteral("已成功連接字幕機") + cglink::kDefaultCgAddress +
                      QStringLiteral("於19:00:00"));
@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(h.messages(),
                  (QStringList{QStringLiteral("字幕機尚未連線/請設定字幕機連線"),
                               QStringLiteral("範本檔案不存在,請重新檢查/請檢查QPX字幕範本")}));
-        QVERIFY(h.net->calls.isEmpty());
+        QVERIFY(h.net->calls().isEmpty());
         QCOMPARE(h.panels(QStringLiteral("Baseball_Beat")).at(1), QString());
     }
 
@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(sends[0].text, QByteArray("-1"));
         QVERIFY(h.ok(h.menu(QStringLiteral("Baseball_Beat"), QStringLiteral("mClear"))));
         QVERIFY(h.ok(h.menu(QStringLiteral("Baseball_Beat"), QStringLiteral("mColorBar"))));
-        QCOMPARE(h.net->calls.last().fn, QStringLiteral("colorBar"));
+        QCOMPARE(h.net->calls().last().fn, QStringLiteral("colorBar"));
     }
 
     void windowsMenusAndStatusBarsCarryTheirNames()

@@ -3,11 +3,19 @@
 #include "QpxNet.h"
 
 #include <QList>
+#include <QMutex>
+#include <atomic>
 #include <functional>
+
+namespace hp::cglink {
+class CgLink;
+}
 
 namespace hp::test {
 
-// A client library stand-in that keeps every call.
+// A client library stand-in that keeps every call. It is called on the CG
+// link's thread: what a test sets is read there, what it reads is kept under
+// a lock.
 class FakeQpxNet final : public cglink::QpxNet {
 public:
     struct Call {
@@ -17,13 +25,15 @@ public:
         QByteArray text;
     };
 
-    qint32 connectResult = 1;
-    qint32 connectedAnswer = 1;
-    qint32 sendResult = 1;
-    // When set, the buffer of a send comes back as this.
+    std::atomic<qint32> connectResult = 1;
+    std::atomic<qint32> connectedAnswer = 1;
+    std::atomic<qint32> sendResult = 1;
+    // Every call waits this long before it returns, as a slow CG would.
+    std::atomic<int> delayMs = 0;
+    // When set (before the sends it is for), the buffer of a send comes back as this.
     std::optional<QByteArray> sendReplacement;
-    QList<Call> calls;
-    // Acts as the CG would on a send (writes a preview, …).
+    // Acts as the CG would on a send (writes a preview, …); set before the
+    // sends it is for.
     std::function<void(qint32 code, const QByteArray& text)> onSend;
 
     qint32 connectQpxSystem(const QByteArray& address) override;
@@ -31,7 +41,27 @@ public:
     qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
     qint32 colorBar(qint32 handle) override;
 
+    QList<Call> calls() const;
+    void clearCalls();
     QList<Call> sends() const;
+
+private:
+    void keep(Call call);
+
+    mutable QMutex m_mutex;
+    QList<Call> m_calls;
 };
+
+// Spins the event loop until every command posted on the link is done and
+// its result handled; false when that took longer than the bound.
+bool settled(cglink::CgLink& link, int timeoutMs = 10000);
+// Asks the link whether it is up and waits for the answer.
+bool linkUp(cglink::CgLink& link);
+// Connects and waits for the connect to be carried out: the new handle.
+qint32 connectWait(cglink::CgLink& link, const QString& address);
+// Sends and waits for the reply: the library's result; the text becomes the
+// buffer as the library left it.
+qint32 sendWait(cglink::CgLink& link, qint32 code, QString& text);
+qint32 sendWait(cglink::CgLink& link, qint32 code, const QString& text);
 
 } // namespace hp::test

@@ -45,9 +45,17 @@ struct RemoteHarness {
         qDeleteAll(windows);
     }
 
+    // The CG link carries out what a request posted on its own thread; unless
+    // told not to, a request returns once every command is done and its
+    // result handled (previews shown, refusals said).
+    bool waitForCg = true;
+
     QJsonObject request(const QJsonObject& r)
     {
-        return server.handle(QJsonDocument(r).toJson(QJsonDocument::Compact));
+        const QJsonObject response = server.handle(QJsonDocument(r).toJson(QJsonDocument::Compact));
+        if (waitForCg && !settled(cg))
+            qWarning("the CG link did not settle");
+        return response;
     }
     QJsonObject act(const QString& window, const QString& control, const QString& action,
                     QJsonObject extra = {})
