@@ -347,7 +347,7 @@ bool Main::goWithoutGameStart()
 
 void Main::GO_Click()
 {
-    if (!goWithoutGameStart() || !waitingActionsSettled())
+    if (!waitingActionsSettled() || !goWithoutGameStart())
         return;
     // The new game's keys go to the file together: a stop between them would
     // leave one game's teams beside another game's inning.
