@@ -49,7 +49,12 @@ QStringList cutOff(QWidget* window)
         const QSize least(set.width() > 0 ? set.width() : hint.width(),
                           set.height() > 0 ? set.height() : hint.height());
         if (w->width() < least.width() || w->height() < least.height())
-            out << w->objectName() + QStringLiteral(" squeezed");
+            out << QStringLiteral("%1 squeezed to %2×%3 (least %4×%5)")
+                       .arg(w->objectName())
+                       .arg(w->width())
+                       .arg(w->height())
+                       .arg(least.width())
+                       .arg(least.height());
         // A caption that does not fit its button or label.
         QString text;
         if (auto* button = qobject_cast<QAbstractButton*>(w))
@@ -61,6 +66,14 @@ QStringList cutOff(QWidget* window)
             out << w->objectName() + QStringLiteral(" cut: ") + text;
     }
     return out;
+}
+
+// Lets the layouts take in what changed: a label's new text asks its frame
+// again, and the frame the window, one posted request at a time.
+void settle()
+{
+    for (int i = 0; i < 8; ++i)
+        QCoreApplication::sendPostedEvents();
 }
 
 // The items of a list that cannot be seen without scrolling.
@@ -113,8 +126,6 @@ private slots:
     // room and every graphic is in sight; on a large one the frames grow.
     void theConsoleFitsTheScreen()
     {
-        QSKIP("fails since the graphics column and the play history were merged beside the "
-              "new layout (Frame7 squeezed, the batter frame moves); to be mended");
         ConsoleFixture f(QStringLiteral("sqlite"));
         QVERIFY(f.tdb.ok());
         QMainWindow* window = openConsole();
@@ -130,7 +141,7 @@ private slots:
         QMap<QString, int> widths;
         for (const QSize size : {small, QSize(1600, 900)}) {
             window->resize(size);
-            QCoreApplication::processEvents();
+            settle();
             QCOMPARE(window->size(), size);
             const QStringList cut = cutOff(window);
             QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
@@ -200,14 +211,12 @@ private slots:
     // else in the frame moves.
     void choosersOpenInPlace()
     {
-        QSKIP("fails since the graphics column and the play history were merged beside the "
-              "new layout (Frame7 squeezed, the batter frame moves); to be mended");
         ConsoleFixture f(QStringLiteral("sqlite"));
         QVERIFY(f.tdb.ok());
         QMainWindow* window = openConsole();
         QVERIFY(window);
         window->resize(1354, 730);
-        QCoreApplication::processEvents();
+        settle();
         auto places = [&](const char* frame) {
             QMap<QString, QRect> out;
             for (QWidget* w :
@@ -218,7 +227,7 @@ private slots:
         };
         const auto batter = places("Frame6");
         QVERIFY(f.press(QStringLiteral("NameS_Lab")));
-        QCoreApplication::processEvents();
+        settle();
         QVERIFY(f.visible(QStringLiteral("BackupS_Combo")));
         auto after = places("Frame6");
         after.remove(QStringLiteral("BackupS_Combo"));
@@ -226,7 +235,7 @@ private slots:
 
         const auto pitcher = places("Frame5");
         QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
-        QCoreApplication::processEvents();
+        settle();
         QVERIFY(f.visible(QStringLiteral("BackupP_Combo")));
         after = places("Frame5");
         after.remove(QStringLiteral("BackupP_Combo"));
