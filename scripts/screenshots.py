@@ -4,6 +4,7 @@ shell script takes before it answers with a line of its own."""
 import json
 import socket
 import sys
+import time
 
 
 class Remote:
@@ -24,6 +25,18 @@ class Remote:
 
     def act(self, window, control, action, **kw):
         return self.req(op="act", window=window, control=control, action=action, **kw)
+
+
+def ready(window, control, seconds=5.0):
+    """Waits until a control may be used: a play button stays disabled while
+    the CG is still making the preview of the page just chosen."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        state = r.req(op="get", window=window, control=control)
+        if state.get("state", {}).get("enabled"):
+            return
+        time.sleep(0.05)
+    print("still disabled:", window, control, file=sys.stderr)
 
 
 def shot(name):
@@ -63,6 +76,7 @@ r.act(C, "SBO_Lab(3)", "press")
 r.act(C, "List3", "select", index=6)
 shot("console")
 r.act(C, "List3", "select", index=11)
+ready(C, "Command5")
 r.act(C, "Command5", "click")
 r.act(C, "List4", "select", index=0)
 shot("graphics")
@@ -74,6 +88,7 @@ r.act(C, "SBO_Cmd", "click")
 r.act(C, "FastCheck2", "check", value=1)
 r.act(C, "Option2(1)", "check", value=1)
 r.act(C, "List3", "select", index=4)
+ready(C, "Command5")
 r.act(C, "Command5", "click")
 shot("onair")
 # A cued count box brought up to date by the next pitch, before play is pressed.

@@ -16,18 +16,23 @@ QRect fitWindow(QSize wanted, QSize minimum, const QRect& available, const QMarg
     return {QPoint(x, y), size};
 }
 
-void placeOnScreen(QWidget* window, QSize wanted)
+QRect openingArea()
 {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (!screen) {
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void placeOnScreen(QWidget* window, QSize wanted)
+{
+    const QRect area = openingArea();
+    if (area.isEmpty()) {
         window->resize(wanted);
         return;
     }
     const QRect place =
-        fitWindow(wanted, window->minimumSizeHint().expandedTo(window->minimumSize()),
-                  screen->availableGeometry());
+        fitWindow(wanted, window->minimumSizeHint().expandedTo(window->minimumSize()), area);
     window->resize(place.size());
     // A window's position is that of its frame.
     window->move(place.topLeft() - QPoint(kFrameAllowance.left(), kFrameAllowance.top()));

@@ -19,8 +19,11 @@ inline constexpr QMargins kFrameAllowance{6, 32, 6, 6};
 QRect fitWindow(QSize wanted, QSize minimum, const QRect& available,
                 const QMargins& frame = kFrameAllowance);
 
-// Sizes and places a window before it is shown, on the screen it will open
-// on (the primary screen, or the screen of the pointer where there is one).
+// The available area of the screen a window opens on: the screen of the
+// pointer where there is one, else the primary screen; empty without a screen.
+QRect openingArea();
+
+// Sizes and places a window before it is shown, on the screen it will open on.
 void placeOnScreen(QWidget* window, QSize wanted);
 
 } // namespace hp::app

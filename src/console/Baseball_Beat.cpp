@@ -78,6 +78,8 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     m_keys = readKeyMap(m_services.settings);
     showKeys(*this, m_keys);
     app::placeOnScreen(this, QSize(1600, 900));
+    m_history->placeBeside(*this);
+    menuBar()->findChild<QMenu*>(QStringLiteral("mSystem"))->addAction(m_history->toggleViewAction());
 
     qApp->installEventFilter(this);
 }
@@ -177,7 +179,6 @@ void Baseball_Beat::buildLayout()
     m_log = new PlayLog({m_state, *m_batter, *m_pitcher, *m_count, *m_lineScore}, *m_db,
                         m_services.clock, this);
     m_history = new PlayHistory([this] { return m_log->read(); }, this);
-    m_history->placeBeside(*this);
 }
 
 void Baseball_Beat::wire()

@@ -1,9 +1,10 @@
 #include "PlayHistory.h"
 
-#include <QGuiApplication>
+#include "WindowPlacement.h"
+
 #include <QListWidget>
 #include <QMainWindow>
-#include <QScreen>
+#include <optional>
 
 namespace hp::console {
 
@@ -13,7 +14,10 @@ PlayHistory::PlayHistory(std::function<game::PlayState()> current, QWidget* pare
     , m_list(new QListWidget(this))
 {
     setObjectName(QStringLiteral("PlayHistory"));
-    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
+                QDockWidget::DockWidgetClosable);
+    // 系統 → 比賽紀錄 opens and closes it.
+    toggleViewAction()->setObjectName(QStringLiteral("mHistory"));
     m_list->setObjectName(QStringLiteral("History_List"));
     m_list->setToolTip(QStringLiteral("按兩下打擊結果可取消(限目前打者)"));
     setWidget(m_list);
@@ -21,14 +25,60 @@ PlayHistory::PlayHistory(std::function<game::PlayState()> current, QWidget* pare
             [this](QListWidgetItem* item) { History_List_DblClick(m_list->row(item)); });
 }
 
+namespace {
+
+// The panel at the foot of a strip's right side, if the strip has its room.
+std::optional<QRect> footOf(const QRect& strip)
+{
+    const QRect inside = strip.marginsRemoved(app::kFrameAllowance);
+    if (inside.width() < kHistoryLeast.width() || inside.height() < kHistoryLeast.height())
+        return std::nullopt;
+    const QSize size = kHistoryWanted.boundedTo(inside.size());
+    return QRect(inside.left() + inside.width() - size.width(),
+                 inside.top() + inside.height() - size.height(), size.width(), size.height());
+}
+
+} // namespace
+
+HistorySpot historySpot(const QRect& console, int spareHeight, const QRect& area)
+{
+    if (spareHeight >= kHistoryLeast.height())
+        return {HistorySpot::Place::Docked, {}};
+    const QRect outer = console.marginsAdded(app::kFrameAllowance);
+    const int right = outer.left() + outer.width();
+    const int below = outer.top() + outer.height();
+    const QRect strips[] = {
+        QRect(right, area.top(), area.left() + area.width() - right, area.height()),
+        QRect(area.left(), area.top(), outer.left() - area.left(), area.height()),
+        QRect(area.left(), below, area.width(), area.top() + area.height() - below),
+        QRect(area.left(), area.top(), area.width(), outer.top() - area.top()),
+    };
+    for (const QRect& strip : strips)
+        if (const auto spot = footOf(strip.intersected(area)))
+            return {HistorySpot::Place::Floating, *spot};
+    const QRect inside = area.marginsRemoved(app::kFrameAllowance);
+    const QSize size = kHistoryWanted.boundedTo(inside.size());
+    return {HistorySpot::Place::Closed,
+            QRect(inside.left() + inside.width() - size.width(),
+                  inside.top() + inside.height() - size.height(), size.width(), size.height())};
+}
+
 void PlayHistory::placeBeside(QMainWindow& console)
 {
+    const int spare = console.height() - console.minimumSizeHint().height();
+    const QRect area = app::openingArea();
+    const HistorySpot spot = area.isEmpty() ? HistorySpot{HistorySpot::Place::Closed, {}}
+                                            : historySpot(console.geometry(), spare, area);
     console.addDockWidget(Qt::BottomDockWidgetArea, this);
+    if (spot.place == HistorySpot::Place::Docked) {
+        console.resizeDocks({this}, {spare - 4}, Qt::Vertical);
+        return;
+    }
     setFloating(true);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
-    const QSize size(qMin(520, area.width()), qMin(240, area.height() / 3));
-    setGeometry(QRect(area.bottomRight() - QPoint(size.width(), size.height()), size));
+    if (!spot.floating.isEmpty())
+        setGeometry(spot.floating);
+    if (spot.place == HistorySpot::Place::Closed)
+        hide();
 }
 
 void PlayHistory::setRows(const QList<game::PlayEvent>& newestFirst)

@@ -3,6 +3,7 @@
 #include "PlayEvent.h"
 
 #include <QDockWidget>
+#include <QRect>
 #include <functional>
 
 class QListWidget;
@@ -10,11 +11,25 @@ class QMainWindow;
 
 namespace hp::console {
 
+// Where the history opens. Docked at the foot of the console when the
+// console's frames can spare the height; else floating in free room of the
+// screen beside the console; else (a console that fills the screen, as at
+// 1366 × 768) closed, to be opened from the menu over the foot of the screen.
+struct HistorySpot {
+    enum class Place { Docked, Floating, Closed };
+    Place place = Place::Docked;
+    QRect floating; // the client area it floats in, now or once opened
+};
+inline constexpr QSize kHistoryWanted{520, 240};
+inline constexpr QSize kHistoryLeast{420, 150};
+// `console`: the console's client area; `spareHeight`: the height its frames
+// can give up; `area`: the available area of the screen.
+HistorySpot historySpot(const QRect& console, int spareHeight, const QRect& area);
+
 // The history of the game: the last plays of the log, newest first, in a
-// panel of its own beside the console's frames (at 1366 × 768 the frames
-// need the whole window, so it floats until the operator docks it). A double-click on an
-// outcome of the batter at the plate undoes it as a double-click on its box
-// does; any other row says why it cannot be undone.
+// panel of its own that never takes the frames' own room. A double-click on
+// an outcome of the batter at the plate undoes it as a double-click on its
+// box does; any other row says why it cannot be undone.
 class PlayHistory : public QDockWidget {
     Q_OBJECT
 public:
@@ -23,8 +38,8 @@ public:
     // `current`: the console as it stands (the batter at the plate, his boxes).
     explicit PlayHistory(std::function<game::PlayState()> current, QWidget* parent = nullptr);
 
-    // Beside the console's frames without taking their room: floating over
-    // the foot of the screen at first; the operator may dock it.
+    // Beside the console's frames without taking their room (see
+    // historySpot), once the console has its place on the screen.
     void placeBeside(QMainWindow& console);
 
     // The rows of the log, newest first.

@@ -1,6 +1,8 @@
 #include "BoxScore.h"
 #include "ConsoleFixture.h"
 #include "PlayEvent.h"
+#include "PlayHistory.h"
+#include "WindowPlacement.h"
 
 #include <QDockWidget>
 #include <QListWidget>
@@ -302,6 +304,8 @@ private slots:
                          {{QStringLiteral("index"), row}}),
                    f.act(QStringLiteral("History_List"), QStringLiteral("dblclick"));
         };
+        // Closed on a screen the console fills: 系統 → 比賽紀錄 opens it.
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mHistory"))));
         // Not an outcome: it says why, nothing changes.
         QVERIFY(f.h.ok(f.act(QStringLiteral("History_List"), QStringLiteral("select"),
                              {{QStringLiteral("index"), 0}})));
@@ -331,8 +335,35 @@ private slots:
             QStringLiteral("二壘"));
     }
 
-    // At 1366 × 768 the frames need the whole window: the history floats
-    // beside them and takes none of their room.
+    // The history docks where the frames can spare the height, floats in free
+    // room beside the console, and else stays closed until the menu opens it.
+    void theHistoryFindsItsPlace()
+    {
+        using Place = console::HistorySpot::Place;
+        const QRect small(0, 0, 1366, 728);
+        const QRect filling(6, 32, 1354, 690);
+        const console::HistorySpot closed = console::historySpot(filling, 8, small);
+        QCOMPARE(closed.place, Place::Closed);
+        QVERIFY(small.contains(closed.floating.marginsAdded(app::kFrameAllowance)));
+        QCOMPARE(closed.floating.size(), console::kHistoryWanted);
+        QCOMPARE(console::historySpot(QRect(166, 72, 1600, 900), 178, QRect(0, 40, 1920, 1040))
+                     .place,
+                 Place::Docked);
+        // A console at the left of a wide screen: the history beside it, clear of its frame.
+        const QRect wide(0, 0, 2560, 1400);
+        const QRect left(6, 32, 1600, 900);
+        const console::HistorySpot beside = console::historySpot(left, 100, wide);
+        QCOMPARE(beside.place, Place::Floating);
+        QVERIFY(wide.contains(beside.floating.marginsAdded(app::kFrameAllowance)));
+        QVERIFY(!beside.floating.marginsAdded(app::kFrameAllowance)
+                     .intersects(left.marginsAdded(app::kFrameAllowance)));
+        // Too little room beside it: closed.
+        QCOMPARE(console::historySpot(QRect(6, 32, 1500, 900), 100, QRect(0, 0, 1900, 940)).place,
+                 Place::Closed);
+    }
+
+    // Opened from the menu over a console that fills the screen, the history
+    // floats and takes none of the frames' room.
     void theHistoryLeavesTheFramesTheirRoom()
     {
         LogGame f(QStringLiteral("sqlite"));
@@ -344,11 +375,10 @@ private slots:
         console->resize(1366, 728); // a 1366 × 768 screen less its task bar
         QApplication::processEvents();
         auto* panel = console->findChild<QDockWidget*>(QStringLiteral("PlayHistory"));
-        QVERIFY(panel && panel->isFloating() && panel->isVisible());
-        auto* history = panel->findChild<QListWidget*>(QStringLiteral("History_List"));
-        QVERIFY(history && history->height() >= 5 * history->fontMetrics().height());
+        QVERIFY(panel && !panel->isVisible());
         auto sizes = [&] {
-            QApplication::processEvents();
+            for (int i = 0; i < 8; ++i)
+                QCoreApplication::sendPostedEvents();
             QStringList out{QString::number(console->minimumSizeHint().height())};
             for (const char* name : {"Frame1", "Frame2", "Frame5", "Frame6", "SSTab3"}) {
                 const QWidget* frame = console->findChild<QWidget*>(QString::fromLatin1(name));
@@ -359,9 +389,14 @@ private slots:
             }
             return out;
         };
-        const QStringList with = sizes();
-        panel->hide();
-        QCOMPARE(with, sizes());
+        const QStringList without = sizes();
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mHistory"))));
+        QVERIFY(panel->isFloating() && panel->isVisible());
+        auto* history = panel->findChild<QListWidget*>(QStringLiteral("History_List"));
+        QVERIFY(history && history->height() >= 5 * history->fontMetrics().height());
+        QCOMPARE(sizes(), without);
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mHistory"))));
+        QVERIFY(!panel->isVisible());
     }
 
     void typedFiguresAreCheckedAndLogged_data() { test::TestDatabase::addEngineRows(); }
