@@ -27,7 +27,7 @@ const QString C = QStringLiteral("Baseball_Beat");
 
 qint64 residentKiB()
 {
-    return CgProcess::residentKiBOf(QStringLiteral("/proc/self/status"));
+    return test::residentKiBOf(QStringLiteral("/proc/self/status"));
 }
 
 db::Row rowAt(const db::Rows& rows, qsizetype i)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResidentMemory.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -105,19 +107,7 @@ public:
     // The server's resident memory in KiB.
     qint64 residentKiB() const
     {
-        return residentKiBOf(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
-    }
-
-    // The resident memory in KiB that a /proc/PID/status file gives.
-    static qint64 residentKiBOf(const QString& statusFile)
-    {
-        QFile status(statusFile);
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        return -1;
+        return hp::test::residentKiBOf(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
     }
 
 private:

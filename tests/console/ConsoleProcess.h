@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConsoleFixture.h"
+#include "ConsoleLaunch.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -50,20 +51,8 @@ public:
 
     bool start()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(qEnvironmentVariable("HOMEPLATE_BINARY"),
-                        {QStringLiteral("--automation"), QStringLiteral("--remote"),
-                         QString::number(port), QStringLiteral("--cg-backend"),
-                         QStringLiteral("record:") + m_record, QStringLiteral("--settings"),
-                         m_settings});
+        const quint16 port = freeLoopbackPort();
+        startConsoleProgram(m_process, port, m_record, m_settings);
         if (!m_process.waitForStarted())
             return false;
         // A loaded machine may take seconds to bring the program up: the

@@ -1,3 +1,5 @@
+#include "ConsoleLaunch.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,21 +18,10 @@ private slots:
     {
         const QString bin = qEnvironmentVariable("HOMEPLATE_BINARY");
         QVERIFY2(QFile::exists(bin), "HOMEPLATE_BINARY is not set");
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        m_port = probe.serverPort();
-        probe.close();
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOMEPLATE_LOOPBACK_ONLY"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_port = hp::test::freeLoopbackPort();
         m_record = m_dir.filePath(QStringLiteral("cg.jsonl"));
-        m_process.start(bin, {QStringLiteral("--automation"), QStringLiteral("--remote"),
-                              QString::number(m_port), QStringLiteral("--cg-backend"),
-                              QStringLiteral("record:") + m_record, QStringLiteral("--settings"),
-                              m_dir.filePath(QStringLiteral("s.ini"))});
+        hp::test::startConsoleProgram(m_process, m_port, m_record,
+                                      m_dir.filePath(QStringLiteral("s.ini")));
         QVERIFY(m_process.waitForStarted());
         QVERIFY(connectClient(m_socket));
     }
