@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -172,6 +173,11 @@ void Journal::load()
     m_tables = head.value(QStringLiteral("tables")).toObject();
     m_through = qint64(head.value(QStringLiteral("through")).toDouble());
 
+    // Lines set aside in the rejected file leave the journal, so that the
+    // next reading does not set them aside again; a line that could not be
+    // kept there stays where it is.
+    bool setAside = false;
+    bool allKept = true;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (lines[i].trimmed().isEmpty())
             continue;
@@ -205,6 +211,13 @@ void Journal::load()
                           .arg(m_fileName, QString::number(i + 1), why,
                                kept ? QStringLiteral("已放在 ") + rejectedFileName()
                                     : kept.error());
+        setAside = true;
+        allKept = allKept && kept;
+    }
+    if (setAside && allKept) {
+        if (const auto rewritten = rewrite(); !rewritten)
+            m_problems << QStringLiteral("動作日誌 %1 無法改寫(%2),沒有執行的行下次開啟時會再列出")
+                              .arg(m_fileName, rewritten.error());
     }
 }
 
@@ -234,14 +247,8 @@ Result<Done> Journal::flush()
     if (m_unwritten == 0)
         return success();
     QByteArray bytes;
-    if (!m_headed || !QFile::exists(m_fileName)) {
-        const QJsonObject head{{QStringLiteral("journal"), 2},
-                               {QStringLiteral("game"), m_game},
-                               {QStringLiteral("database"), m_database},
-                               {QStringLiteral("through"), double(m_through)},
-                               {QStringLiteral("tables"), m_tables}};
-        bytes = QJsonDocument(head).toJson(QJsonDocument::Compact) + '\n';
-    }
+    if (!m_headed || !QFile::exists(m_fileName))
+        bytes = headLine() + '\n';
     for (qsizetype i = m_pending.size() - m_unwritten; i < m_pending.size(); ++i)
         bytes += QJsonDocument(toJson(m_pending[i])).toJson(QJsonDocument::Compact) + '\n';
     bytes.chop(1);
@@ -250,6 +257,35 @@ Result<Done> Journal::flush()
                                          .arg(m_fileName, written.error()));
     m_headed = true;
     m_unwritten = 0;
+    return success();
+}
+
+QByteArray Journal::headLine() const
+{
+    const QJsonObject head{{QStringLiteral("journal"), 2},
+                           {QStringLiteral("game"), m_game},
+                           {QStringLiteral("database"), m_database},
+                           {QStringLiteral("through"), double(m_through)},
+                           {QStringLiteral("tables"), m_tables}};
+    return QJsonDocument(head).toJson(QJsonDocument::Compact);
+}
+
+Result<Done> Journal::rewrite()
+{
+    if (m_pending.isEmpty()) {
+        m_headed = false;
+        if (QFile::remove(m_fileName) || !QFile::exists(m_fileName))
+            return success();
+        return Result<Done>::failure(QFile(m_fileName).errorString());
+    }
+    QSaveFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return Result<Done>::failure(file.errorString());
+    QByteArray bytes = headLine() + '\n';
+    for (const Unit& unit : m_pending)
+        bytes += QJsonDocument(toJson(unit)).toJson(QJsonDocument::Compact) + '\n';
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return Result<Done>::failure(file.errorString());
     return success();
 }
 

@@ -107,6 +107,9 @@ public:
 
 private:
     Result<Done> appendLine(const QString& file, const QByteArray& line);
+    QByteArray headLine() const;
+    // The file anew with the units waiting and nothing else, in one step.
+    Result<Done> rewrite();
 
     QString m_fileName;
     StatementNames m_names;
