@@ -79,7 +79,9 @@ Baseball_Beat::Baseball_Beat(app::Services services, QWidget* parent)
     showKeys(*this, m_keys);
     app::placeOnScreen(this, QSize(1600, 900));
     m_history->placeBeside(*this);
-    menuBar()->findChild<QMenu*>(QStringLiteral("mSystem"))->addAction(m_history->toggleViewAction());
+    menuBar()
+        ->findChild<QMenu*>(QStringLiteral("mSystem"))
+        ->addAction(m_history->toggleViewAction());
 
     qApp->installEventFilter(this);
 }

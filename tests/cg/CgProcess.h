@@ -107,7 +107,8 @@ public:
     // The server's resident memory in KiB.
     qint64 residentKiB() const
     {
-        return hp::test::residentKiBOf(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+        return hp::test::residentKiBOf(
+            QStringLiteral("/proc/%1/status").arg(m_process.processId()));
     }
 
 private:

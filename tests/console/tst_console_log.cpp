@@ -346,9 +346,9 @@ private slots:
         QCOMPARE(closed.place, Place::Closed);
         QVERIFY(small.contains(closed.floating.marginsAdded(app::kFrameAllowance)));
         QCOMPARE(closed.floating.size(), console::kHistoryWanted);
-        QCOMPARE(console::historySpot(QRect(166, 72, 1600, 900), 178, QRect(0, 40, 1920, 1040))
-                     .place,
-                 Place::Docked);
+        QCOMPARE(
+            console::historySpot(QRect(166, 72, 1600, 900), 178, QRect(0, 40, 1920, 1040)).place,
+            Place::Docked);
         // A console at the left of a wide screen: the history beside it, clear of its frame.
         const QRect wide(0, 0, 2560, 1400);
         const QRect left(6, 32, 1600, 900);
