@@ -96,23 +96,23 @@ bool storeWaiting(const app::Services& services, const QString& connection, cons
 
 } // namespace
 
-bool settleWaitingActions(const app::Services& services, const QString& connection)
+SettledWaiting settleWaitingActions(const app::Services& services, const QString& connection)
 {
     const QString file = Journal::besideSettings(services.settings.fileName());
     Journal journal(file, statementNames());
     journal.load();
     if (!journal.hasPending())
-        return true;
+        return {};
     const auto tables = gameInTables(connection);
     if (tables && tables->game == journal.game() && journal.lastSeq() <= tables->lastSeq) {
         // Stored already; the file had stayed behind.
         if (const auto removed = journal.stored(tables->lastSeq); !removed)
             services.dialogs.message(removed.error(), kTitle);
-        return true;
+        return {};
     }
     // A journal of another game: the console's opening sets it aside.
     if (tables && tables->game != journal.game())
-        return true;
+        return {};
     const int units = int(journal.pending().size());
     if (services.dialogs.confirm(
             QStringLiteral("上一場比賽有%1筆動作還沒寫入資料庫(%2,動作日誌 %3)。\n"
@@ -120,7 +120,17 @@ bool settleWaitingActions(const app::Services& services, const QString& connecti
                            "否:把它們留在一旁(動作日誌改名保存,不寫入),開始新的比賽。")
                 .arg(QString::number(units), journal.database(), file),
             QStringLiteral("等待寫入的動作")))
-        return storeWaiting(services, connection, file);
+        return {storeWaiting(services, connection, file), false};
+    return {true, true};
+}
+
+void setWaitingActionsAside(const app::Services& services)
+{
+    Journal journal(Journal::besideSettings(services.settings.fileName()), statementNames());
+    journal.load();
+    if (!journal.hasPending())
+        return;
+    const int units = int(journal.pending().size());
     const auto aside = journal.setAside();
     const QString words =
         aside ? QStringLiteral("等待寫入的%1筆動作沒有寫入資料庫,動作日誌已改名為 %2 保存")
@@ -128,7 +138,6 @@ bool settleWaitingActions(const app::Services& services, const QString& connecti
               : aside.error();
     qCWarning(lcWaiting).noquote() << words;
     services.dialogs.message(words, kTitle);
-    return true;
 }
 
 } // namespace hp::console

@@ -319,10 +319,11 @@ bool Main::writeSelection(const std::function<Result<Done>(db::Database&, const 
     return true;
 }
 
-bool Main::waitingActionsSettled()
+Main::WaitingActionsAnswer Main::waitingActionsSettled()
 {
     // The new game replaces the one the waiting actions belong to.
-    return !m_waitingActionsCheck || m_waitingActionsCheck(m_connectionString);
+    return m_waitingActionsCheck ? m_waitingActionsCheck(m_connectionString)
+                                 : WaitingActionsAnswer{};
 }
 
 bool Main::goWithoutGameStart()
@@ -347,7 +348,8 @@ bool Main::goWithoutGameStart()
 
 void Main::GO_Click()
 {
-    if (!waitingActionsSettled() || !goWithoutGameStart())
+    const WaitingActionsAnswer waiting = waitingActionsSettled();
+    if (!waiting.go || !goWithoutGameStart())
         return;
     // The new game's keys go to the file together: a stop between them would
     // leave one game's teams beside another game's inning.
@@ -358,8 +360,12 @@ void Main::GO_Click()
         .set(kStoredKey, kStoredByGo);
     for (const char* key : {"Round", "Half", "StrikeSF", "StrikeSL", "StrikeNow"})
         settings.erase(QString::fromLatin1(key));
+    // A GO refused from here on leaves the waiting actions where they were:
+    // their game is still the one in the tables.
     if (!writeSelection(initialiseGame, settings))
         return;
+    if (waiting.onceStarted)
+        waiting.onceStarted();
     emit gameInitialised();
 }
 

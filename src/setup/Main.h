@@ -44,9 +44,15 @@ public:
     bool LoadTeamPitchers(int index, const QString& team);
     bool LoadTeamBatters(int index, const QString& team);
 
-    // Asked before GO writes anything, with the connection string: whether
-    // actions the console has left waiting are settled (GO stops on false).
-    void setWaitingActionsCheck(std::function<bool(const QString&)> check)
+    // What the actions the console has left waiting let GO do: stop (they
+    // wait as before), or go on, with what is to be done with them once the
+    // new game stands (nothing is done with them for a GO that stops later).
+    struct WaitingActionsAnswer {
+        bool go = true;
+        std::function<void()> onceStarted;
+    };
+    // Asked before GO writes anything, with the connection string.
+    void setWaitingActionsCheck(std::function<WaitingActionsAnswer(const QString&)> check)
     {
         m_waitingActionsCheck = std::move(check);
     }
@@ -70,7 +76,7 @@ private:
     void StartCmd_Click();
     void GO_Click();
     void Command13_Click();
-    bool waitingActionsSettled();
+    WaitingActionsAnswer waitingActionsSettled();
 
     Selection selection() const;
     // Whether the season roster knows both starting pitchers; false (after
@@ -98,7 +104,7 @@ private:
     QPushButton* m_go;
     QPushButton* m_command13;
     ImageFolder* m_imageFolder;
-    std::function<bool(const QString&)> m_waitingActionsCheck;
+    std::function<WaitingActionsAnswer(const QString&)> m_waitingActionsCheck;
 };
 
 } // namespace hp::setup

@@ -51,7 +51,11 @@ setup::Main* Navigator::newSetupWindow()
 {
     auto* window = new setup::Main(m_services, m_positionsFile);
     window->setWaitingActionsCheck([services = m_services](const QString& connection) {
-        return console::settleWaitingActions(services, connection);
+        const console::SettledWaiting settled = console::settleWaitingActions(services, connection);
+        setup::Main::WaitingActionsAnswer answer{settled.go, {}};
+        if (settled.setAside)
+            answer.onceStarted = [services] { console::setWaitingActionsAside(services); };
+        return answer;
     });
     connect(window, &setup::Main::gameInitialised, this, [this, window] { openConsole(window); });
     // After 比賽開始 the operator goes on from the start window ("繼續比賽").

@@ -117,6 +117,18 @@ private slots:
             QVERIFY(stored.lastSeq >= units);
             QVERIFY(!QFile::exists(f.journalFile()));
         }
+        if (answer == Answer::KeepAside) {
+            // Kept aside, but GO itself is refused (the orders are not
+            // complete): nothing is renamed, the actions wait for their game.
+            f.h.answer(QStringLiteral("confirm"), QStringLiteral("no"));
+            f.h.act(test::M, QStringLiteral("GO"), QStringLiteral("click"));
+            const Said refused = said(f.h);
+            QCOMPARE(refused.confirms.size(), 1);
+            QCOMPARE(refused.messages,
+                     QStringList{QStringLiteral("設定尚未完成,請確定後再開始/錯誤")});
+            QVERIFY(asideFiles(f).isEmpty());
+            QCOMPARE(f.waiting(), units);
+        }
         test::fillOrders(f.h);
         if (answer == Answer::KeepAside)
             f.h.answer(QStringLiteral("confirm"), QStringLiteral("no"));
