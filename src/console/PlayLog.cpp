@@ -146,13 +146,18 @@ db::Statements PlayLog::closing(const db::Statements& unit)
     game::PlayState logged = m_logged;
     game::PlayState end = read();
     m_pendingState = end;
+    // A line this unit does not store stays as the log last had it, unless
+    // the player is new to the panel: then it is the line just read for him
+    // from the tables (a batter after an empty slot, a reliever).
     if (!batter) {
         logged.batterCounters = end.batterCounters = m_start.batterCounters;
-        m_pendingState.batterCounters = m_logged.batterCounters;
+        if (game::sameBatter(m_logged, m_pendingState))
+            m_pendingState.batterCounters = m_logged.batterCounters;
     }
     if (!pitcher) {
         logged.pitcherCounters = end.pitcherCounters = m_start.pitcherCounters;
-        m_pendingState.pitcherCounters = m_logged.pitcherCounters;
+        if (game::samePitcher(m_logged, m_pendingState))
+            m_pendingState.pitcherCounters = m_logged.pitcherCounters;
     }
     if (m_ending) {
         // Its row is the unit.

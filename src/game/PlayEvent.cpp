@@ -2,8 +2,6 @@
 
 namespace hp::game {
 
-namespace {
-
 bool sameBatter(const PlayState& a, const PlayState& b)
 {
     return a.half == b.half && a.slot == b.slot && a.batterNumber == b.batterNumber &&
@@ -14,6 +12,8 @@ bool samePitcher(const PlayState& a, const PlayState& b)
 {
     return a.half == b.half && a.pitcherNumber == b.pitcherNumber && a.pitcherName == b.pitcherName;
 }
+
+namespace {
 
 QString player(const QString& number, const QString& name)
 {

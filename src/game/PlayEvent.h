@@ -66,6 +66,10 @@ struct PlayEvent {
     int box = 0; // the plate-appearance box of an outcome or an undo (1..8)
 };
 
+// The same player at the plate (or on the mound) in both states.
+bool sameBatter(const PlayState& a, const PlayState& b);
+bool samePitcher(const PlayState& a, const PlayState& b);
+
 // The rows an action makes: `logged` is the console after the last row
 // written, `start` as the action began and `end` as it ended. Counters of the
 // same batter or pitcher that changed before the action began are hand edits,

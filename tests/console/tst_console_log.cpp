@@ -292,6 +292,28 @@ private slots:
         QVERIFY(lines.last().contains(QStringLiteral(",比賽結束,")));
     }
 
+    // A batter who comes up after a slot with no line of the day has the
+    // line the tables hold for him: his first outcome is no hand edit.
+    void aBatterAfterAnEmptySlotIsNoHandEdit_data() { test::TestDatabase::addEngineRows(); }
+    void aBatterAfterAnEmptySlotIsNoHandEdit()
+    {
+        QFETCH(QString, engine);
+        LogGame f(engine, false);
+        QVERIFY(f.tdb.ok());
+        f.exec(QStringLiteral("DELETE FROM SF今日成績 WHERE 棒次=?"), {QStringLiteral("1")});
+        f.exec(QStringLiteral("UPDATE SF今日成績 SET 打數=?, 安打=? WHERE 棒次=?"),
+               {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("2")});
+        f.open();
+        f.next();
+        QVERIFY(f.play(QStringLiteral("一壘")));
+        const QList<game::PlayEvent> log = f.log();
+        QVERIFY2(!LogGame::kinds(log).join(u',').contains(QStringLiteral("修改")),
+                 qPrintable(LogGame::kinds(log).join(u',')));
+        QCOMPARE(
+            f.batterRow(QStringLiteral("SF今日成績"), QStringLiteral("2"), QStringLiteral("安打")),
+            QStringLiteral("2"));
+    }
+
     void anOutcomeIsUndoneFromTheHistory_data() { test::TestDatabase::addEngineRows(); }
     void anOutcomeIsUndoneFromTheHistory()
     {
