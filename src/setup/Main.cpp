@@ -329,21 +329,24 @@ Main::WaitingActionsAnswer Main::waitingActionsSettled()
 bool Main::goWithoutGameStart()
 {
     // Only a selection GO would write: an incomplete one is refused as ever.
-    if (checkSelection(selection()))
+    const Selection s = selection();
+    if (checkSelection(s))
         return true;
-    const QString first = m_teamChoice->firstTeam();
-    const QString second = m_teamChoice->secondTeam();
-    if (auto database = db::Database::open(m_connectionString)) {
-        const auto prepared = gameStartPreparedFor(**database, first, second);
-        if (prepared && *prepared)
-            return true;
-    }
-    return m_services.dialogs.confirm(
-        QStringLiteral(
-            "「%1」對「%2」還沒有按「比賽開始」:字幕機的對戰表等開賽頁面會沒有先發投手。\n"
-            "仍要按 GO 開始比賽?")
-            .arg(first, second),
-        QStringLiteral("請注意"));
+    GameStartState state = GameStartState::NotRun;
+    if (auto database = db::Database::open(m_connectionString))
+        if (const auto read = gameStartState(**database, s))
+            state = *read;
+    if (state == GameStartState::Prepared)
+        return true;
+    const QString why =
+        state == GameStartState::NotRun
+            ? QStringLiteral(
+                  "「%1」對「%2」還沒有按「比賽開始」:字幕機的對戰表等開賽頁面會沒有先發投手。")
+            : QStringLiteral("「%1」對「%2」按「比賽開始」之後,打序、守位或先發投手改過了:"
+                             "字幕機的對戰表等開賽頁面仍是按「比賽開始」時的名單。");
+    return m_services.dialogs.confirm(why.arg(s.first.team, s.second.team) +
+                                          QStringLiteral("\n仍要按 GO 開始比賽?"),
+                                      QStringLiteral("請注意"));
 }
 
 void Main::GO_Click()

@@ -5,6 +5,8 @@
 #include "GameStatements.h"
 #include "Schema.h"
 
+#include <algorithm>
+
 namespace hp::setup {
 
 namespace {
@@ -395,15 +397,27 @@ Result<std::optional<Selection>> storedSelection(db::Database& db, StoredTables 
     return std::optional<Selection>(s);
 }
 
-Result<bool> gameStartPreparedFor(db::Database& db, const QString& first, const QString& second)
+Result<GameStartState> gameStartState(db::Database& db, const Selection& s)
 {
     const auto rows = db.query(QStringLiteral("Select 隊名1,隊名2 From RHE得分表"), {});
     if (!rows)
-        return Result<bool>::failure(rows.error());
-    for (const db::Row& r : *rows)
-        if (r.value(QStringLiteral("隊名1")) == first && r.value(QStringLiteral("隊名2")) == second)
-            return true;
-    return false;
+        return Result<GameStartState>::failure(rows.error());
+    const bool teams = std::any_of(rows->begin(), rows->end(), [&](const db::Row& r) {
+        return r.value(QStringLiteral("隊名1")) == s.first.team &&
+               r.value(QStringLiteral("隊名2")) == s.second.team;
+    });
+    if (!teams)
+        return GameStartState::NotRun;
+    const auto stored = storedSelection(db, StoredTables::GameStart);
+    if (!stored)
+        return Result<GameStartState>::failure(stored.error());
+    auto same = [](const TeamSelection& a, const TeamSelection& b) {
+        return a.team == b.team && a.order == b.order && a.positions == b.positions &&
+               a.pitcher == b.pitcher;
+    };
+    return *stored && same((*stored)->first, s.first) && same((*stored)->second, s.second)
+               ? GameStartState::Prepared
+               : GameStartState::OtherLineUp;
 }
 
 } // namespace hp::setup

@@ -36,8 +36,10 @@ enum class StoredTables { GameStart, Go };
 // tables now). nullopt when the tables hold no complete game.
 Result<std::optional<Selection>> storedSelection(db::Database& db, StoredTables tables);
 
-// Whether 比賽開始 has prepared the graphics tables for these two teams, in
-// this order of batting.
-Result<bool> gameStartPreparedFor(db::Database& db, const QString& first, const QString& second);
+// Whether 比賽開始 has prepared the graphics tables for this game: not for
+// these two teams in this order of batting, for them with another line-up
+// (orders, positions or starting pitchers changed since), or for this one.
+enum class GameStartState { NotRun, OtherLineUp, Prepared };
+Result<GameStartState> gameStartState(db::Database& db, const Selection& selection);
 
 } // namespace hp::setup
