@@ -501,7 +501,7 @@ void Baseball_Beat::RebuildNextThree(int lastPosition)
 
 void Baseball_Beat::mReport_Click()
 {
-    exportBoxScore(m_services, m_connectionString);
+    exportBoxScore(m_services, m_connectionString, m_db->waitingUnits());
 }
 
 void Baseball_Beat::mOdbc_Click()

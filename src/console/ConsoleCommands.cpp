@@ -33,9 +33,17 @@ report::PitchersOfRecord chosenDecisions(const app::Services& services,
 
 } // namespace
 
-void exportBoxScore(const app::Services& services, const QString& connectionString)
+void exportBoxScore(const app::Services& services, const QString& connectionString,
+                    int waitingUnits)
 {
     const QString title = QStringLiteral("匯出成績");
+    // The box score is read from the tables: what waits in the journal is not in it yet.
+    if (waitingUnits > 0 &&
+        !services.dialogs.confirm(QStringLiteral("還有%1筆動作等待寫入資料庫,匯出的成績不含這些動作"
+                                                 "(也可能還不是終場)。仍要匯出?")
+                                      .arg(waitingUnits),
+                                  title))
+        return;
     const auto d = db::Database::open(connectionString);
     if (!d) {
         services.dialogs.message(d.error(), title);

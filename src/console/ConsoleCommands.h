@@ -8,8 +8,10 @@
 namespace hp::console {
 
 // 匯出成績: the box score as a page and tables beside the settings file; the
-// operator is told where, or why not.
-void exportBoxScore(const app::Services& services, const QString& connectionString);
+// operator is told where, or why not. With actions still waiting to be
+// stored, the operator is asked first.
+void exportBoxScore(const app::Services& services, const QString& connectionString,
+                    int waitingUnits);
 
 class PlayLog;
 

@@ -500,6 +500,31 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("退場打者今日")), 1);
     }
 
+    // The box score is read from the tables: with actions waiting the
+    // operator is asked before one is exported without them.
+    void aBoxScoreWithActionsWaitingAsksFirst()
+    {
+        Game f(QStringLiteral("sqlite"));
+        QVERIFY(f.tdb.ok());
+        f.takeAway();
+        db::Database::closePool();
+        QVERIFY(f.step(QStringLiteral("S")));
+        QVERIFY(f.waiting() > 0);
+        f.h.request({{QStringLiteral("op"), QStringLiteral("events")}});
+        f.h.answer(QStringLiteral("confirm"), QStringLiteral("no"));
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mReport"))));
+        QStringList asked;
+        for (const QJsonValue& e : f.h.request({{QStringLiteral("op"), QStringLiteral("events")}})
+                                       .value(QStringLiteral("events"))
+                                       .toArray())
+            if (e[QStringLiteral("request")] == QStringLiteral("confirm"))
+                asked << e[QStringLiteral("text")].toString();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].contains(QStringLiteral("筆動作等待寫入")), qPrintable(asked[0]));
+        QCOMPARE(QDir(f.h.settings.dir.path()).entryList({QStringLiteral("boxscore-*")}),
+                 QStringList());
+    }
+
     void anActionWithoutTheGamesRowsIsNotKept()
     {
         // The database away from the start: nothing to answer reads from, so
