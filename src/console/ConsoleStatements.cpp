@@ -146,11 +146,23 @@ std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
                        {number, team});
 }
 
-QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current)
+QStringList relievers(ConsoleDatabase& db, bool half, const QString& team, const QString& current)
 {
-    return entries(
+    QStringList out = entries(
         db.query(QStringLiteral("SELECT 背號,姓名 FROM 投手整隊表年度 WHERE 隊名=? AND 姓名<>?"),
                  {team, current}));
+    // A pitcher taken out of the game does not come back to the mound. (Where
+    // the departed cannot be read, the list stays whole: the operator is not
+    // left without a reliever.)
+    const auto left = db.query(QStringLiteral("SELECT 背號,姓名 FROM 退場投手今日 WHERE 先後攻=?"),
+                               {halfTables(!half).side});
+    if (!left)
+        return out;
+    QSet<QString> gone;
+    for (const db::Row& r : *left)
+        gone << entry(r);
+    out.removeIf([&](const QString& e) { return gone.contains(e); });
+    return out;
 }
 
 std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,

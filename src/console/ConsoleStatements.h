@@ -46,7 +46,9 @@ std::optional<RosterPlayer> batterOfTeam(ConsoleDatabase& db, const QString& tea
 std::optional<db::Row> fieldingPitcher(ConsoleDatabase& db, bool half);
 std::optional<db::Row> seasonPitcher(ConsoleDatabase& db, const QString& number,
                                      const QString& team);
-QStringList relievers(ConsoleDatabase& db, const QString& team, const QString& current);
+// The fielding team's pitchers who may come in: not the one on the mound,
+// not one taken out earlier in the game.
+QStringList relievers(ConsoleDatabase& db, bool half, const QString& team, const QString& current);
 std::optional<RosterPlayer> pitcherOfTeam(ConsoleDatabase& db, const QString& team,
                                           const QString& number, const QString& name);
 Result<db::Rows> lineScoreRows(ConsoleDatabase& db);

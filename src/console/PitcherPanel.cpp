@@ -290,7 +290,7 @@ void PitcherPanel::NameP_Lab_DblClick()
 void PitcherPanel::BackupP_Combo_GotFocus()
 {
     m_relievers->clear();
-    m_relievers->addItems(relievers(m_db, m_team->text(), m_name->text()));
+    m_relievers->addItems(relievers(m_db, m_state.half, m_team->text(), m_name->text()));
     if (m_relievers->count() > 0)
         m_relievers->setCurrentIndex(0);
 }

@@ -85,6 +85,27 @@ private slots:
         QVERIFY(f.h.messages().isEmpty());
     }
 
+    // A pitcher taken out does not come back: after two changes the
+    // relievers offered are neither the one on the mound nor the starter.
+    void aPitcherTakenOutIsNoReliever_data() { test::TestDatabase::addEngineRows(); }
+    void aPitcherTakenOutIsNoReliever()
+    {
+        QFETCH(QString, engine);
+        Choosers f(engine);
+        const QString starter = f.text(QStringLiteral("NameP_Lab"));
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        const QStringList first = f.items(QStringLiteral("BackupP_Combo"));
+        QVERIFY(first.size() > 2);
+        f.clickEntry(f.combo(QStringLiteral("BackupP_Combo")), 0);
+        QVERIFY(f.h.ok(f.act(QStringLiteral("NameP_Lab"), QStringLiteral("dblclick"))));
+        const QStringList second = f.items(QStringLiteral("BackupP_Combo"));
+        for (const QString& e : second) {
+            QVERIFY2(f.nameOf(e) != starter, qPrintable(e));
+            QVERIFY2(e != first[0], qPrintable(e));
+        }
+        QCOMPARE(second.size(), first.size() - 1);
+    }
+
     // Only the batting team's players who have not played today: not those
     // in the line-up, not those who left the game.
     void theSubstitutesAreThoseWhoHaveNotPlayed_data() { test::TestDatabase::addEngineRows(); }
