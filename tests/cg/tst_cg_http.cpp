@@ -31,6 +31,20 @@ QByteArray get(quint16 port, const QByteArray& target)
     return rawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
+// The score box played on layer 2, with its round.
+qint32 playScore(ServerState& state, const QString& round)
+{
+    return state
+        .execute(20, fieldCommand(QStringLiteral("SBO"), {{QStringLiteral("ROUND"), round}},
+                                  QStringLiteral("[FO][2]")))
+        .result;
+}
+
+QByteArray previewOf(const QString& page)
+{
+    return "/preview/" + QUrl::toPercentEncoding(page) + ".png";
+}
+
 QImage pngOf(const QByteArray& reply)
 {
     return QImage::fromData(test::bodyOf(reply), "PNG");
@@ -105,12 +119,7 @@ private slots:
         QVERIFY(empty.hasAlphaChannel());
         QCOMPARE(qAlpha(empty.pixel(100, 100)), 0);
 
-        QCOMPARE(state
-                     ->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                                {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                                QStringLiteral("[FO][2]")))
-                     .result,
-                 1);
+        QCOMPARE(playScore(*state, QStringLiteral("3")), 1);
         QTest::qWait(400); // past the monitor's fade
         const QImage shown = pngOf(get(port, "/program.png"));
         QVERIFY(qAlpha(shown.pixel(100, 100)) > 0);
@@ -155,9 +164,7 @@ private slots:
         QCOMPARE(first[u"layers"][0][u"layer"].toInt(), 1);
         QVERIFY(!first[u"layers"][0][u"png"].toString().isEmpty());
 
-        state->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                        {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                        QStringLiteral("[FO][2]")));
+        playScore(*state, QStringLiteral("3"));
         QVERIFY(c.waitFor(2));
         const QJsonObject play = json(c.messages[1]);
         QCOMPARE(play[u"layers"].toArray().size(), 1);
@@ -238,16 +245,9 @@ private slots:
     // A page asked for by another of its names shows the same values.
     void previewByAlias()
     {
-        QCOMPARE(state
-                     ->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                                {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                                QStringLiteral("[FO][2]")))
-                     .result,
-                 1);
+        QCOMPARE(playScore(*state, QStringLiteral("3")), 1);
         const QByteArray byName = get(http->port(), "/preview/SBO.png");
-        const QByteArray byAlias =
-            get(http->port(),
-                "/preview/" + QUrl::toPercentEncoding(QStringLiteral("7.SBO表")) + ".png");
+        const QByteArray byAlias = get(http->port(), previewOf(QStringLiteral("7.SBO表")));
         QCOMPARE(statusOf(byAlias), 200);
         QCOMPARE(pngOf(byAlias), pngOf(byName));
     }
@@ -257,9 +257,7 @@ private slots:
     void picturesAreKept()
     {
         state->execute(4, QStringLiteral("[BYNAME][主播][E]"));
-        state->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                        {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                        QStringLiteral("[FO][2]")));
+        playScore(*state, QStringLiteral("3"));
         const quint16 port = http->port();
         const QImage first = pngOf(get(port, "/program.png"));
         const int drawn = http->drawn();
@@ -275,24 +273,18 @@ private slots:
         // A change shows at once.
         state->execute(0, QStringLiteral("-1"));
         QVERIFY(pngOf(get(port, "/program.png")) != first);
-        state->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                        {{QStringLiteral("ROUND"), QStringLiteral("4")}},
-                                        QStringLiteral("[FO][2]")));
+        playScore(*state, QStringLiteral("4"));
         QVERIFY(pngOf(get(port, "/program.png")) != first);
 
         QTest::qWait(1100);
         QList<int> statuses;
         for (const QByteArray page : {"九格表", "下三棒", "守備", "打序表", "終場表", "對戰表"})
-            statuses << statusOf(
-                get(port, "/preview/" + QUrl::toPercentEncoding(QString::fromUtf8(page)) + ".png"));
+            statuses << statusOf(get(port, previewOf(QString::fromUtf8(page))));
         QCOMPARE(statuses.count(200), cg::http::ProgramHttp::kFreshPreviewsPerSecond);
         QCOMPARE(statuses.mid(cg::http::ProgramHttp::kFreshPreviewsPerSecond),
                  QList<int>(6 - cg::http::ProgramHttp::kFreshPreviewsPerSecond, 503));
         QTest::qWait(1100);
-        QCOMPARE(
-            statusOf(get(port,
-                         "/preview/" + QUrl::toPercentEncoding(QStringLiteral("對戰表")) + ".png")),
-            200);
+        QCOMPARE(statusOf(get(port, previewOf(QStringLiteral("對戰表")))), 200);
     }
 
     // With a token every request needs it, the socket's too.
