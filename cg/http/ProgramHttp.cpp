@@ -7,7 +7,9 @@
 #include "WebSocketClients.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +43,16 @@ QString previewPage(const QString& path)
     return path.mid(kPreview.size(), path.size() - kPreview.size() - 4);
 }
 
+// What a page with these values shows, as one text.
+QString signatureOf(const QString& page, const Values& values, const QString& more = {})
+{
+    QStringList parts{page, more};
+    for (auto v = values.cbegin(); v != values.cend(); ++v)
+        parts << v.key() + u'=' + v.value();
+    std::sort(parts.begin() + 2, parts.end());
+    return parts.join(QChar(0x1f));
+}
+
 } // namespace
 
 ProgramHttp::ProgramHttp(const ServerState& state, QObject* parent)
@@ -50,8 +62,8 @@ ProgramHttp::ProgramHttp(const ServerState& state, QObject* parent)
 {
     m_gate = new feed::HttpGate(
         [this](const feed::RequestHead& head, QTcpSocket& socket) {
-            if (!m_token.isEmpty() &&
-                head.query.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded) != m_token)
+            if (!m_token.isEmpty() && !tokenMatches(head.query.queryItemValue(
+                                          QStringLiteral("token"), QUrl::FullyDecoded)))
                 return 401;
             if (head.path == kSocket) {
                 if (!head.webSocket)
@@ -73,19 +85,13 @@ ProgramHttp::ProgramHttp(const ServerState& state, QObject* parent)
         r.addHeader("Cache-Control", "no-store");
         return r;
     });
-    m_http.route(kProgramPng, [this] {
-        refresh();
-        return png(program());
-    });
-    m_http.route(QStringLiteral("/preview/<arg>"), [this](const QString& file) {
-        const QString name = file.chopped(4);
-        const auto& project = m_state.project();
-        const Page* page = project ? project->page(name) : nullptr;
-        if (!page)
-            return QHttpServerResponse(QHttpServerResponse::StatusCode::NotFound);
-        return png(renderPage(*project, *page, m_state.values(name)));
-    });
+    m_http.route(kProgramPng, [this] { return png(programPng()); });
+    m_http.route(QStringLiteral("/preview/<arg>"),
+                 [this](const QString& file) { return preview(file.chopped(4)); });
     m_http.route(kSocket, [](QHttpServerResponder&&) {});
+    // (Called before the client joins the others: what refresh() finds
+    // changed goes to those who had the old picture, the newcomer is sent
+    // the whole program.)
     m_clients->setGreeting([this] {
         refresh();
         return QList<feed::WebSocketClients::Message>{{-1, message(m_shown.keys(), true), false}};
@@ -97,17 +103,7 @@ ProgramHttp::ProgramHttp(const ServerState& state, QObject* parent)
         m_due = true;
         QTimer::singleShot(0, this, [this] {
             m_due = false;
-            const QMap<int, Shown> before = m_shown;
             refresh();
-            QList<int> changed;
-            for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it)
-                if (before.value(it.key()).signature != it.value().signature)
-                    changed << it.key();
-            for (auto it = before.cbegin(); it != before.cend(); ++it)
-                if (!m_shown.contains(it.key()))
-                    changed << it.key();
-            for (int layer : changed)
-                m_clients->publish({layer, message({layer}, false), false});
         });
     });
 }
@@ -135,6 +131,21 @@ int ProgramHttp::clients() const
     return m_clients->connected();
 }
 
+bool ProgramHttp::tokenMatches(const QString& given) const
+{
+    // In constant time, whatever the two are: the digests of both are
+    // compared whole, so neither the length nor the first difference
+    // shows in the time taken.
+    const auto digest = [](const QString& text) {
+        return QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256);
+    };
+    const QByteArray a = digest(given), b = digest(m_token);
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+
 void ProgramHttp::refresh()
 {
     QMap<int, Shown> shown;
@@ -143,19 +154,77 @@ void ProgramHttp::refresh()
         const Page* page = project ? project->page(it.value().page) : nullptr;
         if (!page)
             continue;
-        QStringList parts{it.value().page, it.value().fade ? QStringLiteral("fade") : QString()};
-        for (auto v = it.value().values.cbegin(); v != it.value().values.cend(); ++v)
-            parts << v.key() + u'=' + v.value();
-        std::sort(parts.begin() + 2, parts.end());
-        const QString signature = parts.join(QChar(0x1f));
+        const QString signature = signatureOf(it.value().page, it.value().values,
+                                              it.value().fade ? QStringLiteral("fade") : QString());
         if (m_shown.value(it.key()).signature == signature) {
             shown.insert(it.key(), m_shown.value(it.key()));
             continue;
         }
         const QImage picture = renderPage(*project, *page, it.value().values);
+        ++m_drawn;
         shown.insert(it.key(), {signature, picture, encodePng(picture)});
     }
+    QList<int> changed;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        if (m_shown.value(it.key()).signature != it.value().signature)
+            changed << it.key();
+    for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it)
+        if (!shown.contains(it.key()))
+            changed << it.key();
     m_shown = shown;
+    for (int layer : std::as_const(changed))
+        m_clients->publish({layer, message({layer}, false), false});
+}
+
+QByteArray ProgramHttp::programPng()
+{
+    refresh();
+    const QSize size = m_state.outputSize();
+    QStringList parts{QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
+                      m_state.colourBarsOn() ? QStringLiteral("bars") : QString()};
+    for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it)
+        parts << QString::number(it.key()) + u':' + it.value().signature;
+    const QString signature = parts.join(QChar(0x1e));
+    if (m_program.signature == signature && !m_program.png.isEmpty())
+        return m_program.png;
+    // One layer alone is its own picture, encoded already.
+    if (m_shown.size() == 1 && !m_state.colourBarsOn() && m_shown.first().picture.size() == size)
+        m_program = {signature, m_shown.first().png};
+    else {
+        m_program = {signature, encodePng(program())};
+        ++m_drawn;
+    }
+    return m_program.png;
+}
+
+QHttpServerResponse ProgramHttp::preview(const QString& name)
+{
+    const auto& project = m_state.project();
+    const Page* page = project ? project->page(name) : nullptr;
+    if (!page)
+        return QHttpServerResponse(QHttpServerResponse::StatusCode::NotFound);
+    // Values are kept under the page's name, whichever name it was asked by.
+    const Values values = m_state.values(page->name);
+    const QString signature =
+        signatureOf(page->name, values,
+                    project->path + u'\x1f' + QString::fromLatin1(project->fingerprint.toHex()));
+    const Kept kept = m_previews.value(page->name);
+    if (kept.signature == signature)
+        return png(kept.png);
+    const qint64 now = QDeadlineTimer::current().deadline(); // monotonic, ms
+    m_freshPreviews.removeIf([now](qint64 t) { return now - t >= 1000; });
+    if (m_freshPreviews.size() >= kFreshPreviewsPerSecond) {
+        QHttpServerResponse busy(QHttpServerResponse::StatusCode::ServiceUnavailable);
+        busy.addHeader("Retry-After", "1");
+        busy.addHeader("Connection", "close");
+        return busy;
+    }
+    m_freshPreviews << now;
+    // At most one picture a page is kept: no more than the project has.
+    const QByteArray encoded = encodePng(renderPage(*project, *page, values));
+    ++m_drawn;
+    m_previews.insert(page->name, {signature, encoded});
+    return png(encoded);
 }
 
 QImage ProgramHttp::program() const
@@ -196,9 +265,9 @@ QByteArray ProgramHttp::message(const QList<int>& layers, bool reset) const
     return QJsonDocument(m).toJson(QJsonDocument::Compact);
 }
 
-QHttpServerResponse ProgramHttp::png(const QImage& image) const
+QHttpServerResponse ProgramHttp::png(const QByteArray& encoded)
 {
-    QHttpServerResponse r("image/png", encodePng(image));
+    QHttpServerResponse r("image/png", encoded);
     r.addHeader("Connection", "close");
     r.addHeader("Cache-Control", "no-store");
     return r;

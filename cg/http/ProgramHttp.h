@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QHttpServer>
 #include <QImage>
 #include <QMap>
@@ -22,11 +23,17 @@ namespace hp::cg::http {
 // /program/socket, which is sent each layer's new picture and effect after
 // every play, take-off and clear, and on joining what is on air now. With
 // a token, every request must carry ?token=T (401 otherwise).
+//
+// Pictures are drawn on the CG's own thread, so they are kept: each one is
+// drawn and encoded once for what it shows, and previews not kept yet are
+// drawn at most kFreshPreviewsPerSecond a second (503 beyond, to be asked
+// again), so that no reader can hold up the CG's commands.
 class ProgramHttp : public QObject {
     Q_OBJECT
 public:
     // A normal play fades in over this time, as on the program monitor.
     static constexpr int kFadeMs = 250;
+    static constexpr int kFreshPreviewsPerSecond = 4;
 
     explicit ProgramHttp(const ServerState& state, QObject* parent = nullptr);
     ~ProgramHttp() override;
@@ -38,6 +45,9 @@ public:
 
     // The program output as the layers now stand, transparent where nothing is.
     QImage program() const;
+    // How many pictures were drawn and encoded for the program and the
+    // previews since the start.
+    int drawn() const { return m_drawn; }
 
 private:
     struct Shown {
@@ -45,9 +55,18 @@ private:
         QImage picture;
         QByteArray png;
     };
+    struct Kept {
+        QString signature;
+        QByteArray png;
+    };
+    // Draws what changed on the layers and tells the clients at once:
+    // whoever finds a change first, no change goes untold.
     void refresh();
+    QByteArray programPng();
+    QHttpServerResponse preview(const QString& name);
+    bool tokenMatches(const QString& given) const;
     QByteArray message(const QList<int>& layers, bool reset) const;
-    QHttpServerResponse png(const QImage& image) const;
+    static QHttpServerResponse png(const QByteArray& encoded);
 
     const ServerState& m_state;
     QHttpServer m_http;
@@ -55,6 +74,10 @@ private:
     feed::WebSocketClients* m_clients;
     QString m_token;
     QMap<int, Shown> m_shown;
+    Kept m_program;
+    QHash<QString, Kept> m_previews; // by page name
+    QList<qint64> m_freshPreviews;   // when each was drawn, the last second's
+    int m_drawn = 0;
     bool m_due = false;
 };
 

@@ -105,7 +105,18 @@ std::variant<RequestHead, int> HttpGate::parseHead(const QByteArray& head)
     }
     if (r.method != "GET" && r.method != "HEAD")
         return 405;
-    r.webSocket = r.headers.value("upgrade").toLower() == "websocket";
+    // An upgrade to a WebSocket is one only with all the handshake asks
+    // for; the HTTP server would take anything less for a plain request,
+    // which no WebSocket path answers.
+    if (r.headers.value("upgrade").toLower() == "websocket") {
+        bool connectionUpgrade = false;
+        for (const QByteArray& token : r.headers.value("connection").split(','))
+            connectionUpgrade = connectionUpgrade || token.trimmed().toLower() == "upgrade";
+        if (!connectionUpgrade || r.headers.value("sec-websocket-key").isEmpty() ||
+            r.method != "GET")
+            return 400;
+        r.webSocket = true;
+    }
     return r;
 }
 

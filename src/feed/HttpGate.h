@@ -26,7 +26,8 @@ struct RequestHead {
 
 // The listening socket in front of an HTTP server: it reads each
 // connection's request head itself, within bounds, and answers what is not
-// to be served — 400 for a malformed request, 405 for a method other than
+// to be served — 400 for a malformed request (an upgrade too, unless it is
+// to a WebSocket with "Connection: upgrade" and a key), 405 for a method other than
 // GET or HEAD, 414 and 431 for a request line or head over 8 KiB, and
 // whatever the admission says (404, 401, 503) — before the HTTP server sees
 // the connection. One request per connection: the server's answer carries

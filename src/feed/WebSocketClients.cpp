@@ -2,6 +2,7 @@
 
 #include <QAbstractHttpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QWebSocket>
 
 namespace hp::feed {
@@ -28,10 +29,19 @@ bool WebSocketClients::reserve(QTcpSocket& socket)
     // A place is free again when the connection's socket is gone, whatever
     // became of the upgrade. (The HTTP server takes the socket's signals
     // over on an upgrade: the places are watched with guards instead.)
-    m_places.removeIf([](const QPointer<QTcpSocket>& p) { return p.isNull(); });
+    m_places.removeIf([](const Place& p) { return p.socket.isNull(); });
     if (m_places.size() >= kClientLimit)
         return false;
-    m_places << QPointer<QTcpSocket>(&socket);
+    m_places << Place{QPointer<QTcpSocket>(&socket), nullptr};
+    QTimer::singleShot(kUpgradeTimeoutMs, this, [this, held = QPointer<QTcpSocket>(&socket)] {
+        const auto place = std::find_if(m_places.begin(), m_places.end(),
+                                        [&](const Place& p) { return p.socket == held; });
+        if (place == m_places.end() || place->taken)
+            return;
+        m_places.erase(place);
+        if (held)
+            held->abort();
+    });
     return true;
 }
 
@@ -44,19 +54,35 @@ void WebSocketClients::take()
         // Clients have nothing to say but pings: small frames only.
         socket->setMaxAllowedIncomingFrameSize(4096);
         socket->setMaxAllowedIncomingMessageSize(4096);
+        // Its place: the connection reserved from the same peer.
+        const auto place = std::find_if(m_places.begin(), m_places.end(), [&](const Place& p) {
+            return p.socket && !p.taken && p.socket->peerPort() == socket->peerPort() &&
+                   p.socket->peerAddress() == socket->peerAddress();
+        });
+        if (place == m_places.end()) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        place->taken = socket;
+        // The greeting first: what it publishes goes to the others only.
+        const QList<Message> greeting = m_greeting ? m_greeting() : QList<Message>{};
         auto* client = new Client{socket, {}};
         m_clients << client;
         connect(socket, &QWebSocket::bytesWritten, this, [this, client] { flush(*client); });
-        connect(socket, &QWebSocket::disconnected, this, [this, client] {
-            m_clients.removeOne(client);
-            client->socket->deleteLater();
-            delete client;
-        });
-        if (m_greeting)
-            for (const Message& m : m_greeting())
-                send(*client, m);
+        connect(socket, &QWebSocket::disconnected, this, [this, client] { leave(client); });
+        for (const Message& m : greeting)
+            send(*client, m);
         emit joined();
     }
+}
+
+void WebSocketClients::leave(Client* client)
+{
+    m_places.removeIf([client](const Place& p) { return p.taken == client->socket; });
+    m_clients.removeOne(client);
+    client->socket->deleteLater();
+    delete client;
 }
 
 void WebSocketClients::publish(const Message& message)

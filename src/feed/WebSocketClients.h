@@ -17,11 +17,16 @@ namespace hp::feed {
 // key (a layer, or one for the whole state): a client that does not read
 // keeps at most 256 KiB in flight and, behind it, only the latest message
 // of each key; older ones are dropped.
+//
+// A place is held from the request on, and given back when the connection
+// ends; a connection that has not become a WebSocket within
+// kUpgradeTimeoutMs is ended, so that no request can keep a place for good.
 class WebSocketClients : public QObject {
     Q_OBJECT
 public:
     static constexpr int kClientLimit = 16;
     static constexpr qint64 kBacklogLimit = 256 * 1024;
+    static constexpr int kUpgradeTimeoutMs = 5000;
 
     struct Message {
         int key = 0;
@@ -49,12 +54,17 @@ private:
         QWebSocket* socket = nullptr;
         QMap<int, Message> waiting; // by key, the latest only
     };
+    struct Place {
+        QPointer<QTcpSocket> socket;
+        QWebSocket* taken = nullptr; // the WebSocket made of it
+    };
     void take();
+    void leave(Client* client);
     void send(Client& client, const Message& message);
     void flush(Client& client);
 
     QAbstractHttpServer& m_server;
-    QList<QPointer<QTcpSocket>> m_places;
+    QList<Place> m_places;
     QList<Client*> m_clients;
     std::function<QList<Message>()> m_greeting;
 };

@@ -31,6 +31,20 @@ QByteArray get(quint16 port, const QByteArray& target)
     return rawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
+// The score box played on layer 2, with its round.
+qint32 playScore(ServerState& state, const QString& round)
+{
+    return state
+        .execute(20, fieldCommand(QStringLiteral("SBO"), {{QStringLiteral("ROUND"), round}},
+                                  QStringLiteral("[FO][2]")))
+        .result;
+}
+
+QByteArray previewOf(const QString& page)
+{
+    return "/preview/" + QUrl::toPercentEncoding(page) + ".png";
+}
+
 QImage pngOf(const QByteArray& reply)
 {
     return QImage::fromData(test::bodyOf(reply), "PNG");
@@ -105,12 +119,7 @@ private slots:
         QVERIFY(empty.hasAlphaChannel());
         QCOMPARE(qAlpha(empty.pixel(100, 100)), 0);
 
-        QCOMPARE(state
-                     ->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                                {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                                QStringLiteral("[FO][2]")))
-                     .result,
-                 1);
+        QCOMPARE(playScore(*state, QStringLiteral("3")), 1);
         QTest::qWait(400); // past the monitor's fade
         const QImage shown = pngOf(get(port, "/program.png"));
         QVERIFY(qAlpha(shown.pixel(100, 100)) > 0);
@@ -155,9 +164,7 @@ private slots:
         QCOMPARE(first[u"layers"][0][u"layer"].toInt(), 1);
         QVERIFY(!first[u"layers"][0][u"png"].toString().isEmpty());
 
-        state->execute(20, fieldCommand(QStringLiteral("SBO"),
-                                        {{QStringLiteral("ROUND"), QStringLiteral("3")}},
-                                        QStringLiteral("[FO][2]")));
+        playScore(*state, QStringLiteral("3"));
         QVERIFY(c.waitFor(2));
         const QJsonObject play = json(c.messages[1]);
         QCOMPARE(play[u"layers"].toArray().size(), 1);
@@ -182,6 +189,104 @@ private slots:
         QCOMPARE(cleared, (QList<int>{1, 2}));
     }
 
+    // A reader of the program that comes between a change and its
+    // announcement (a picture asked for, a page joining) takes nothing
+    // from the clients: each of them is still told of the change, once.
+    void noChangeIsLostToAReader()
+    {
+        http.reset();
+        std::function<void()> reader;
+        QObject context;
+        // Connected before the server's own: runs before its announcement.
+        connect(state.get(), &ServerState::programChanged, &context, [&] {
+            if (reader)
+                std::exchange(reader, {})();
+        });
+        http = std::make_unique<cg::http::ProgramHttp>(*state);
+        QVERIFY(http->listen(QHostAddress::LocalHost, 0, {}));
+        const quint16 port = http->port();
+        const auto clearedLayers = [](const QString& m) {
+            QList<int> out;
+            for (const QJsonValue& l : json(m)[u"layers"].toArray())
+                if (l[u"png"].isNull())
+                    out << l[u"layer"].toInt();
+            return out;
+        };
+
+        state->execute(4, QStringLiteral("[BYNAME][主播][E]"));
+        test::SocketClient c;
+        QVERIFY(c.open(port, QStringLiteral("/program/socket")));
+        QVERIFY(c.waitFor(1));
+        QCOMPARE(json(c.messages[0])[u"layers"].toArray().size(), 1);
+        reader = [&] { QCOMPARE(statusOf(get(port, "/program.png")), 200); };
+        state->execute(0, QStringLiteral("-1"));
+        QVERIFY2(c.waitFor(2), "the clear after a picture was asked for was not told");
+        QCOMPARE(clearedLayers(c.messages[1]), QList<int>{1});
+
+        state->execute(4, QStringLiteral("[BYNAME][主播][E]"));
+        QVERIFY(c.waitFor(3));
+        test::SocketClient late;
+        reader = [&] {
+            QVERIFY(late.open(port, QStringLiteral("/program/socket")));
+            QVERIFY(late.waitFor(1));
+        };
+        state->execute(0, QStringLiteral("-1"));
+        QVERIFY2(c.waitFor(4), "the clear after a page joined was not told");
+        QCOMPARE(clearedLayers(c.messages[3]), QList<int>{1});
+        // The newcomer was greeted with the program as cleared, and is told
+        // nothing more of it.
+        QVERIFY(json(late.messages[0])[u"reset"].toBool());
+        QVERIFY(json(late.messages[0])[u"layers"].toArray().isEmpty());
+        QTest::qWait(100);
+        QCOMPARE(late.messages.size(), 1);
+        QCOMPARE(c.messages.size(), 4);
+    }
+
+    // A page asked for by another of its names shows the same values.
+    void previewByAlias()
+    {
+        QCOMPARE(playScore(*state, QStringLiteral("3")), 1);
+        const QByteArray byName = get(http->port(), "/preview/SBO.png");
+        const QByteArray byAlias = get(http->port(), previewOf(QStringLiteral("7.SBO表")));
+        QCOMPARE(statusOf(byAlias), 200);
+        QCOMPARE(pngOf(byAlias), pngOf(byName));
+    }
+
+    // Pictures are drawn once for what they show; previews not drawn yet
+    // are drawn a few a second, the rest asked to come again.
+    void picturesAreKept()
+    {
+        state->execute(4, QStringLiteral("[BYNAME][主播][E]"));
+        playScore(*state, QStringLiteral("3"));
+        const quint16 port = http->port();
+        const QImage first = pngOf(get(port, "/program.png"));
+        const int drawn = http->drawn();
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(pngOf(get(port, "/program.png")), first);
+        QCOMPARE(http->drawn(), drawn);
+
+        const QImage preview = pngOf(get(port, "/preview/RHE.png"));
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(pngOf(get(port, "/preview/RHE.png")), preview);
+        QCOMPARE(http->drawn(), drawn + 1);
+
+        // A change shows at once.
+        state->execute(0, QStringLiteral("-1"));
+        QVERIFY(pngOf(get(port, "/program.png")) != first);
+        playScore(*state, QStringLiteral("4"));
+        QVERIFY(pngOf(get(port, "/program.png")) != first);
+
+        QTest::qWait(1100);
+        QList<int> statuses;
+        for (const QByteArray page : {"九格表", "下三棒", "守備", "打序表", "終場表", "對戰表"})
+            statuses << statusOf(get(port, previewOf(QString::fromUtf8(page))));
+        QCOMPARE(statuses.count(200), cg::http::ProgramHttp::kFreshPreviewsPerSecond);
+        QCOMPARE(statuses.mid(cg::http::ProgramHttp::kFreshPreviewsPerSecond),
+                 QList<int>(6 - cg::http::ProgramHttp::kFreshPreviewsPerSecond, 503));
+        QTest::qWait(1100);
+        QCOMPARE(statusOf(get(port, previewOf(QStringLiteral("對戰表")))), 200);
+    }
+
     // With a token every request needs it, the socket's too.
     void token()
     {
@@ -190,6 +295,9 @@ private slots:
         const quint16 port = guarded.port();
         QCOMPARE(statusOf(get(port, "/program")), 401);
         QCOMPARE(statusOf(get(port, "/program.png?token=wrong")), 401);
+        QCOMPARE(statusOf(get(port, "/program.png?token=s3cr")), 401);
+        QCOMPARE(statusOf(get(port, "/program.png?token=s3cr%26tt")), 401);
+        QCOMPARE(statusOf(get(port, "/program.png?token=")), 401);
         QCOMPARE(statusOf(get(port, "/program?token=s3cr%26t")), 200);
         QCOMPARE(statusOf(get(port, "/program.png?token=s3cr%26t")), 200);
         QCOMPARE(statusOf(rawExchange(port, test::webSocketUpgrade("/program/socket"))), 401);

@@ -3,9 +3,12 @@
 #include "GameStateFormat.h"
 #include "HttpGate.h"
 #include "HttpProbe.h"
+#include "WebSocketClients.h"
 
+#include <QHttpServer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
 #include <memory>
@@ -74,6 +77,21 @@ private slots:
         QTest::newRow("events without upgrade")
             << QByteArray("GET /events HTTP/1.1\r\n\r\n") << 400;
         QTest::newRow("upgrade elsewhere") << test::webSocketUpgrade("/game.json") << 404;
+        // An upgrade the HTTP server would not make is refused, not held.
+        QTest::newRow("upgrade without connection")
+            << QByteArray("GET /events HTTP/1.1\r\nUpgrade: websocket\r\n"
+                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n")
+            << 400;
+        QTest::newRow("upgrade with connection close")
+            << QByteArray("GET /events HTTP/1.1\r\nUpgrade: websocket\r\nConnection: close\r\n"
+                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n")
+            << 400;
+        QTest::newRow("upgrade without key")
+            << QByteArray("GET /events HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Version: 13\r\n\r\n")
+            << 400;
+        QTest::newRow("upgrade by head")
+            << "HEAD" + test::webSocketUpgrade("/events").mid(3) << 400;
         QTest::newRow("post") << QByteArray("POST /game.json HTTP/1.1\r\nContent-Length: 0\r\n\r\n")
                               << 405;
         QTest::newRow("garbage") << QByteArray("\x16\x03\x01\x02\x05\x01\r\n\r\n") << 400;
@@ -158,6 +176,61 @@ private slots:
         test::SocketClient late;
         QVERIFY(late.open(server->port(), QStringLiteral("/events")));
         QVERIFY(late.waitFor(1));
+    }
+
+    // Upgrades that are not made never keep a place: sixteen of them leave
+    // /events open to a client; a connection token list is an upgrade.
+    void halfUpgradesKeepNoPlace()
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> half;
+        for (int i = 0; i < feed::WebSocketClients::kClientLimit; ++i) {
+            half.push_back(std::make_unique<QTcpSocket>());
+            half.back()->connectToHost(QHostAddress::LocalHost, server->port());
+            QVERIFY(half.back()->waitForConnected(2000));
+            half.back()->write("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                               "Sec-WebSocket-Version: 13\r\n\r\n");
+        }
+        QTest::qWait(300);
+        test::SocketClient c;
+        QVERIFY(c.open(server->port(), QStringLiteral("/events")));
+        QVERIFY(c.waitFor(1));
+        const QByteArray reply =
+            rawExchange(server->port(),
+                        "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: WebSocket\r\n"
+                        "Connection: keep-alive, Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n",
+                        500);
+        QCOMPARE(statusOf(reply), 101);
+    }
+
+    // A place whose connection never becomes a WebSocket is given back,
+    // the connection ended, within the upgrade's time.
+    void unmadeUpgradeGivesItsPlaceBack()
+    {
+        QHttpServer http;
+        feed::WebSocketClients clients(http);
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        std::vector<std::unique_ptr<QTcpSocket>> peers;
+        for (int i = 0; i < feed::WebSocketClients::kClientLimit; ++i) {
+            peers.push_back(std::make_unique<QTcpSocket>());
+            peers.back()->connectToHost(QHostAddress::LocalHost, listener.serverPort());
+            QVERIFY(listener.waitForNewConnection(2000));
+            QVERIFY(clients.reserve(*listener.nextPendingConnection()));
+        }
+        QTcpSocket last;
+        last.connectToHost(QHostAddress::LocalHost, listener.serverPort());
+        QVERIFY(listener.waitForNewConnection(2000));
+        QTcpSocket* lastServed = listener.nextPendingConnection();
+        QVERIFY(!clients.reserve(*lastServed));
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(peers.begin(), peers.end(),
+                                             [](const auto& s) {
+                                                 return s->state() ==
+                                                        QAbstractSocket::UnconnectedState;
+                                             }),
+                                 feed::WebSocketClients::kUpgradeTimeoutMs + 2000);
+        QVERIFY(clients.reserve(*lastServed));
     }
 
     // A client that never reads is sent only the latest state: memory stays
