@@ -172,6 +172,7 @@ CgLink::CgLink(std::shared_ptr<QpxNet> net, QObject* parent)
     : QObject(parent)
     , m_thread(new QThread)
     , m_background(net->connectsInBackground())
+    , m_backend(net)
 {
     m_thread->setObjectName(QStringLiteral("CgLink"));
     m_worker = new CgWorker(std::move(net), this);
@@ -186,6 +187,11 @@ CgLink::~CgLink()
     if (m_thread->wait(kStopWaitMs)) {
         delete m_worker;
         delete m_thread;
+        // A backend that connects in the background keeps its connections
+        // on the link's thread, which is gone now.
+        if (m_background && !m_backend.expired())
+            qCWarning(lcCgLink) << "the CG backend outlives its link's thread: hand it over "
+                                   "to the link so that its connections end with that thread";
         return;
     }
     // Destroying a running thread would end the program there and then.

@@ -147,6 +147,8 @@ private:
     qint32 m_handle = 0;
     bool m_lost = false;
     bool m_background = false;
+    // The backend, to tell whether another holder keeps it past the thread.
+    std::weak_ptr<QpxNet> m_backend;
     quint64 m_posted = 0;
     quint64 m_done = 0;
     struct Pending {
