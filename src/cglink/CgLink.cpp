@@ -3,6 +3,8 @@
 #include "Cp950.h"
 
 #include <QLoggingCategory>
+#include <QMutex>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcCgLink, "homeplate.cglink")
 
@@ -49,10 +51,12 @@ public:
         done.kind = job.kind;
         switch (job.kind) {
         case Kind::Connect:
-            m_handle = m_net->connectQpxSystem(job.address);
+            replaceHandle(m_net->connectQpxSystem(job.address));
             break;
         case Kind::Adopt:
-            m_handle = job.handle;
+            if (job.handle == m_offered)
+                m_offered = 0;
+            replaceHandle(job.handle);
             break;
         case Kind::Send:
             sendAll(job, done);
@@ -71,20 +75,22 @@ public:
                 done.refused = CgLink::linkDownNotice();
             else if (!job.projectOpen)
                 done.refused = CgLink::noProjectNotice();
-            else
-                sendAll(job, done);
+            else if (!sendAll(job, done))
+                done.refused = CgLink::linkDownNotice();
             break;
         case Kind::Background:
             startBackground(job.address);
             break;
         case Kind::Abandon:
             m_attempt.reset();
+            // A connection made before the attempt was forgotten is not taken.
+            if (m_offered >= 1)
+                m_net->release(std::exchange(m_offered, 0));
             break;
         }
         done.handle = m_handle;
         done.dropped = m_net->dropped(m_handle);
-        QMetaObject::invokeMethod(
-            m_link, [link = m_link, done] { link->finished(done); }, Qt::QueuedConnection);
+        tell([done](CgLink* link) { link->finished(done); });
     }
 
     // The last job: nothing of the backend outlives the thread it ran on.
@@ -95,16 +101,46 @@ public:
         QThread::currentThread()->quit();
     }
 
+    // The link is gone: whatever this thread still finishes is reported to no one.
+    void forgetLink()
+    {
+        const QMutexLocker lock(&m_linkMutex);
+        m_link = nullptr;
+    }
+
 private:
-    void sendAll(const CgLink::Job& job, CgLink::Done& done)
+    // Posts to the link's thread, while there is a link.
+    void tell(std::function<void(CgLink*)> what)
+    {
+        const QMutexLocker lock(&m_linkMutex);
+        if (!m_link)
+            return;
+        QMetaObject::invokeMethod(
+            m_link, [link = m_link, what = std::move(what)] { what(link); }, Qt::QueuedConnection);
+    }
+
+    void replaceHandle(qint32 handle)
+    {
+        if (m_handle >= 1 && m_handle != handle)
+            m_net->release(m_handle);
+        m_handle = handle;
+    }
+
+    // False when the link was found gone: the command it happened on and
+    // those after it did not reach the CG, and are not tried.
+    bool sendAll(const CgLink::Job& job, CgLink::Done& done)
     {
         for (qsizetype i = 0; i < job.commands.size(); ++i) {
             QByteArray buffer = job.encoded[i];
             const qint32 code = job.commands[i].code;
             const qint32 result = m_net->sendCommand(m_handle, code, buffer);
+            const bool wentOut = !m_net->dropped(m_handle);
+            done.replies.append({code, result, fromCp950(buffer), wentOut});
+            if (!wentOut)
+                return false;
             done.sent.append(job.commands[i]);
-            done.replies.append({code, result, fromCp950(buffer)});
         }
+        return true;
     }
 
     void startBackground(const QByteArray& address)
@@ -117,34 +153,51 @@ private:
         QObject::connect(m_attempt.get(), &PendingConnect::finished, this, [this](qint32 handle) {
             // Called from inside the attempt: it goes once control is back in the loop.
             m_attempt.release()->deleteLater();
-            QMetaObject::invokeMethod(
-                m_link, [link = m_link, handle] { emit link->backgroundConnected(handle); },
-                Qt::QueuedConnection);
+            if (handle >= 1)
+                m_offered = handle;
+            tell([handle](CgLink* link) { emit link->backgroundConnected(handle); });
         });
     }
 
     std::shared_ptr<QpxNet> m_net;
+    QMutex m_linkMutex;
     CgLink* m_link;
     qint32 m_handle = 0;
     std::unique_ptr<PendingConnect> m_attempt;
+    // The handle of a background connect, until it is adopted or abandoned.
+    qint32 m_offered = 0;
 };
 
 CgLink::CgLink(std::shared_ptr<QpxNet> net, QObject* parent)
     : QObject(parent)
+    , m_thread(new QThread)
     , m_background(net->connectsInBackground())
+    , m_backend(net)
 {
-    m_thread.setObjectName(QStringLiteral("CgLink"));
+    m_thread->setObjectName(QStringLiteral("CgLink"));
     m_worker = new CgWorker(std::move(net), this);
-    m_worker->moveToThread(&m_thread);
-    m_thread.start();
+    m_worker->moveToThread(m_thread);
+    m_thread->start();
 }
 
 CgLink::~CgLink()
 {
     QMetaObject::invokeMethod(
         m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
-    m_thread.wait();
-    delete m_worker;
+    if (m_thread->wait(kStopWaitMs)) {
+        delete m_worker;
+        delete m_thread;
+        // A backend that connects in the background keeps its connections
+        // on the link's thread, which is gone now.
+        if (m_background && !m_backend.expired())
+            qCWarning(lcCgLink) << "the CG backend outlives its link's thread: hand it over "
+                                   "to the link so that its connections end with that thread";
+        return;
+    }
+    // Destroying a running thread would end the program there and then.
+    qCWarning(lcCgLink) << "a CG backend call has not returned after" << kStopWaitMs
+                        << "ms; its thread is left to end with the program";
+    m_worker->forgetLink();
 }
 
 Notice CgLink::linkDownNotice()

@@ -36,11 +36,13 @@ struct CgCommand {
 };
 
 // What came back for a command: the library's result and the text buffer as
-// the library left it.
+// the library left it, and whether the command reached the CG: not when the
+// backend found the link gone (the result is then the backend's own).
 struct CgReply {
     qint32 code = 0;
     qint32 result = 0;
     QString buffer;
+    bool wentOut = false;
 };
 
 class CgWorker;
@@ -54,7 +56,7 @@ class CgWorker;
 // connect is a command like the others), and each result comes back as a
 // queued call on the thread that owns the link. A command that timed out is
 // not carried out later: the backend drops its connection, and the commands
-// behind it find the link gone.
+// behind it find the link gone. A handle that a connect replaced is released.
 class CgLink : public QObject {
     Q_OBJECT
 public:
@@ -62,9 +64,15 @@ public:
     // nullopt: the graphic's commands went out; otherwise why not.
     using Checked = std::function<void(const std::optional<Notice>&)>;
 
+    // The link's thread ends with the last copy of the backend that it holds:
+    // hand it over (std::move) so that the backend goes with the thread.
     explicit CgLink(std::shared_ptr<QpxNet> net, QObject* parent = nullptr);
     // Carries out every command posted before, then stops the link's thread.
+    // A backend call that does not return within kStopWaitMs is left behind
+    // on its thread (logged), so that the program can still end.
     ~CgLink() override;
+
+    static constexpr int kStopWaitMs = 2000;
 
     // The handle of the last connect carried out.
     qint32 handle() const { return m_handle; }
@@ -93,7 +101,8 @@ public:
 
     // A graphic: the two checks before it, in order (the link is asked
     // whether it is up, then the template project must be open), and, when
-    // both pass, its commands, all in one turn.
+    // both pass, its commands, all in one turn. A link found gone while they
+    // go out refuses the graphic as the first check does.
     void prepare(const TemplateProject& project, const QList<CgCommand>& commands, QObject* context,
                  Checked then);
 
@@ -106,7 +115,7 @@ public:
 signals:
     // Some character of the text has no code in code page 950 and went out as "?".
     void textNotEncodable(const QString& text);
-    // A command went out (code and text as the program composed it).
+    // A command reached the CG (code and text as the program composed it).
     void sent(qint32 code, const QString& text);
     // The link of the current handle went down: a request failed or the
     // server stopped answering. Once per connect.
@@ -131,12 +140,15 @@ private:
     // After every result: notices that the current link has gone.
     void watch(bool answeredDown, bool dropped);
 
-    QThread m_thread;
+    // Left to the ending process, with the worker, when a backend call holds it.
+    QThread* m_thread = nullptr;
     CgWorker* m_worker = nullptr;
     QString m_address;
     qint32 m_handle = 0;
     bool m_lost = false;
     bool m_background = false;
+    // The backend, to tell whether another holder keeps it past the thread.
+    std::weak_ptr<QpxNet> m_backend;
     quint64 m_posted = 0;
     quint64 m_done = 0;
     struct Pending {

@@ -33,7 +33,12 @@ LinkWatcher::LinkWatcher(CgLink& link, const TemplateProject& project, const app
     connect(&m_link, &CgLink::backgroundConnected, this, &LinkWatcher::attempted);
 }
 
-LinkWatcher::~LinkWatcher() = default;
+LinkWatcher::~LinkWatcher()
+{
+    // An attempt that would connect after the console closed is given up,
+    // its connection with it.
+    abandon();
+}
 
 void LinkWatcher::abandon()
 {

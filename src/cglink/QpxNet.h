@@ -29,14 +29,21 @@ public:
     virtual qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) = 0;
     virtual qint32 colorBar(qint32 handle) = 0;
 
-    // Whether the backend knows that this handle's link has gone (tcp: the
-    // connection was closed after a failed exchange). Backends that cannot
+    // Whether the backend knows that this handle has no link, so that nothing
+    // sent on it reaches the CG (tcp: no connection was made for it, or it was
+    // closed after a failed exchange or by the server). Backends that cannot
     // tell answer false and leave it to isConnected.
     virtual bool dropped(qint32 handle) const
     {
         Q_UNUSED(handle);
         return false;
     }
+
+    // The program no longer uses this handle: another connect replaced it, or
+    // a background connect was not taken. A backend that keeps a connection
+    // per handle closes it, so that the CG does not keep a session per
+    // reconnect. The client library is never asked to disconnect.
+    virtual void release(qint32 handle) { Q_UNUSED(handle); }
 
     // Whether connectInBackground() can start a connect without waiting.
     virtual bool connectsInBackground() const { return false; }

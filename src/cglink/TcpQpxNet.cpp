@@ -77,18 +77,20 @@ std::optional<wire::Reply> TcpQpxNet::roundTrip(qint32 handle, const wire::Reque
     if (it == m_sockets.constEnd())
         return std::nullopt;
     QTcpSocket& socket = **it;
-    if (socket.state() != QAbstractSocket::ConnectedState)
-        return std::nullopt;
-
-    // Anything left over from an earlier, abandoned exchange is stale.
-    socket.readAll();
-    QDeadlineTimer deadline(m_timeoutMs);
     auto fail = [&](const char* what) -> std::optional<wire::Reply> {
         qCWarning(lcCgTcp) << "CG link down:" << what << socket.errorString();
         socket.abort();
         m_sockets.remove(handle);
         return std::nullopt;
     };
+    // The server closed the connection (it was restarted, say) while the
+    // link was idle: the handle is as gone as after a failed exchange.
+    if (socket.state() != QAbstractSocket::ConnectedState)
+        return fail("connection closed by the CG");
+
+    // Anything left over from an earlier, abandoned exchange is stale.
+    socket.readAll();
+    QDeadlineTimer deadline(m_timeoutMs);
 
     socket.write(wire::encodeRequest(request));
     while (socket.bytesToWrite() > 0) {
@@ -131,7 +133,14 @@ bool TcpQpxNet::dropped(qint32 handle) const
 {
     // A request that timed out closed its connection, so that a late reply
     // cannot be mistaken for the next one and the server drops what is left.
-    return handle >= 1 && handle < m_nextHandle && !m_sockets.contains(handle);
+    // A handle of a failed connect never had one.
+    return !m_sockets.contains(handle);
+}
+
+void TcpQpxNet::release(qint32 handle)
+{
+    if (const auto socket = m_sockets.take(handle))
+        socket->abort();
 }
 
 // One background connect: connect, then ping, each within the bound; the

@@ -23,6 +23,7 @@ public:
     qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
     qint32 colorBar(qint32 handle) override;
     bool dropped(qint32 handle) const override;
+    void release(qint32 handle) override;
     bool connectsInBackground() const override { return true; }
     // Connects and pings through the socket's signals, each step bounded like
     // a waiting connect; the connection becomes a handle once the ping is

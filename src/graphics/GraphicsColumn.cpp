@@ -102,12 +102,12 @@ void GraphicsColumn::build()
         {QStringLiteral("Frame4"), QStringLiteral("Command5"), QStringLiteral("FastCheck2"),
          QStringLiteral("Option2"), QStringLiteral("Image2"), QStringLiteral("Picture2"),
          QStringLiteral("Command7"), cglink::kPreviewB, QStringLiteral("比賽畫面")},
-        cg, this);
+        this);
     m_panelA = new PlayoutPanel(
         {QStringLiteral("Frame3"), QStringLiteral("Command6"), QStringLiteral("FastCheck1"),
          QStringLiteral("Option1"), QStringLiteral("Image1"), QStringLiteral("Picture1"),
          QStringLiteral("Command8"), cglink::kPreviewA, QStringLiteral("專題畫面")},
-        cg, this);
+        this);
     column->addWidget(m_panelB);
     column->addWidget(m_panelA);
 
@@ -121,7 +121,9 @@ void GraphicsColumn::build()
     connect(&cg, &cglink::CgLink::linkMade, m_tally, &OnAirTally::markUnknown);
     for (PlayoutPanel* panel : {m_panelA, m_panelB}) {
         connect(panel, &PlayoutPanel::played, this,
-                [this, panel](const QString& effect) { panelPlayed(*panel, effect); });
+                [this, panel](qint16 code, const QString& command, const QString& effect) {
+                    panelPlayed(*panel, code, command, effect);
+                });
         connect(panel, &PlayoutPanel::clearRequested, this, &GraphicsColumn::clearScreen);
         connect(panel, &PlayoutPanel::previewRequested, this, [this](const QString& file) {
             if (m_window)
@@ -270,7 +272,8 @@ void GraphicsColumn::SBO_Cmd_Click()
         });
 }
 
-void GraphicsColumn::panelPlayed(const PlayoutPanel& panel, const QString& effect)
+void GraphicsColumn::panelPlayed(const PlayoutPanel& panel, qint16 code, const QString& command,
+                                 const QString& effect)
 {
     OnAirTally::Entry e;
     e.layer = OnAirTally::layerOf(effect);
@@ -279,7 +282,14 @@ void GraphicsColumn::panelPlayed(const PlayoutPanel& panel, const QString& effec
     e.effect = effect;
     e.time = m_context.services.clock.now().time();
     e.picture = panel.picture();
-    m_tally->played(e);
+    // Tallied at once, so that a take-off right after it finds it; taken
+    // back when the link turns out to be gone and the page never went out.
+    const quint64 play = m_tally->played(e);
+    m_context.services.cg.send(code, command, m_tally,
+                               [tally = m_tally, play](const cglink::CgReply& reply) {
+                                   if (!reply.wentOut)
+                                       tally->withdraw(play);
+                               });
 }
 
 void GraphicsColumn::consoleChanged()

@@ -87,7 +87,8 @@ private:
               const std::optional<cglink::Notice>& refused);
     std::optional<Graphic> compose(PlayoutPanel& panel, int index);
     QString itemText(const PlayoutPanel& panel, int index) const;
-    void panelPlayed(const PlayoutPanel& panel, const QString& effect);
+    void panelPlayed(const PlayoutPanel& panel, qint16 code, const QString& command,
+                     const QString& effect);
     void followCount();
     void showOnAir();
     void setBusy(PlayoutPanel& panel, bool busy);

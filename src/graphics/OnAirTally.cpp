@@ -35,7 +35,7 @@ QString OnAirTally::reference(const Entry& entry)
     return cglink::takeOffReference(entry.item);
 }
 
-void OnAirTally::played(Entry entry)
+quint64 OnAirTally::played(Entry entry)
 {
     // The page leaves whatever layer it was on; the layer holds one page.
     for (auto it = m_layers.begin(); it != m_layers.end();)
@@ -43,6 +43,18 @@ void OnAirTally::played(Entry entry)
     entry.order = ++m_plays;
     m_layers.insert(entry.layer, entry);
     m_unknown = false;
+    emit changed();
+    return entry.order;
+}
+
+void OnAirTally::withdraw(quint64 order)
+{
+    for (auto it = m_layers.begin(); it != m_layers.end(); ++it)
+        if (it.value().order == order) {
+            m_layers.erase(it);
+            break;
+        }
+    m_unknown = true;
     emit changed();
 }
 

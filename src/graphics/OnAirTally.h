@@ -39,7 +39,11 @@ public:
     // What code 5 takes the entry off with: "[BYNAME][" + item + "]".
     static QString reference(const Entry& entry);
 
-    void played(Entry entry);
+    // The entry's order, by which a play that never went out is withdrawn.
+    quint64 played(Entry entry);
+    // The play never reached the CG, whose link was found gone: it leaves
+    // the tally if it is still there, and what the CG shows is not known.
+    void withdraw(quint64 order);
     // The graphic played last that is still on air.
     std::optional<Entry> lastPlayed() const;
     void takeOff(int layer);

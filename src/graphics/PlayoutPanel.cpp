@@ -1,7 +1,6 @@
 #include "PlayoutPanel.h"
 
 #include "CgCommands.h"
-#include "CgLink.h"
 #include "Playout.h"
 #include "PreviewImage.h"
 #include "PreviewLoader.h"
@@ -14,10 +13,9 @@
 
 namespace hp::graphics {
 
-PlayoutPanel::PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent)
+PlayoutPanel::PlayoutPanel(const PanelNames& names, QWidget* parent)
     : QGroupBox(names.title, parent)
     , m_names(names)
-    , m_cg(cg)
     , m_loader(new PreviewLoader(this))
 {
     setObjectName(names.frame);
@@ -154,8 +152,8 @@ void PlayoutPanel::play()
     if (!m_prepared)
         return;
     const bool cut = m_cut->isChecked();
-    m_cg.send(m_code, playedCommand(m_command, cut, firstLayer()));
-    emit played(cglink::effectText(cut, firstLayer() ? 1 : 2));
+    emit played(m_code, playedCommand(m_command, cut, firstLayer()),
+                cglink::effectText(cut, firstLayer() ? 1 : 2));
 }
 
 void PlayoutPanel::FastCheck_Click()

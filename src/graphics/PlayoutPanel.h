@@ -6,10 +6,6 @@ class QCheckBox;
 class QPushButton;
 class QRadioButton;
 
-namespace hp::cglink {
-class CgLink;
-}
-
 namespace hp::graphics {
 
 class PreviewImage;
@@ -33,7 +29,7 @@ struct PanelNames {
 class PlayoutPanel : public QGroupBox {
     Q_OBJECT
 public:
-    PlayoutPanel(const PanelNames& names, cglink::CgLink& cg, QWidget* parent = nullptr);
+    explicit PlayoutPanel(const PanelNames& names, QWidget* parent = nullptr);
 
     const PanelNames& names() const { return m_names; }
     // A graphic's commands went to the CG link: the command (still holding
@@ -64,12 +60,13 @@ public:
     void armPreview(const QString& folder);
     QString imagePath(const QString& folder) const { return folder + m_names.imageFile; }
 
-    // Sends the stored graphic with the chosen effect.
+    // Asks for the stored graphic to be played with the chosen effect.
     void play();
 
 signals:
-    // The stored graphic went out with this effect ("[E]", "[FO][n]").
-    void played(const QString& effect);
+    // The stored graphic is to go out: its play code, the command with the
+    // chosen effect, and the effect ("[E]", "[FO][n]").
+    void played(qint16 code, const QString& command, const QString& effect);
     // A double-click on the frame: clear the screen.
     void clearRequested();
     // The preview button or a right-button press on the image.
@@ -85,7 +82,6 @@ private:
     bool firstLayer() const;
 
     PanelNames m_names;
-    cglink::CgLink& m_cg;
     QPushButton* m_play;
     QCheckBox* m_cut;
     QRadioButton* m_layers[2];

@@ -27,6 +27,7 @@
 #include <QLockFile>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 namespace hp::shell {
 
@@ -218,7 +219,8 @@ int runConsole(int argc, char* argv[], const QCommandLineParser& parser, const O
     } else {
         dialogs = std::make_unique<app::QtDialogs>(&db::ConnectionDialog::ask);
     }
-    cglink::CgLink cg(net.value());
+    // The link's thread holds the only copy of the backend: its sockets end with that thread.
+    cglink::CgLink cg(std::move(net.value()));
 
     remote::WindowWatcher watcher(events, nullptr);
     std::unique_ptr<remote::RemoteServer> remoteServer;

@@ -14,6 +14,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
+#include <future>
+#include <thread>
 
 using namespace hp;
 
@@ -119,6 +122,72 @@ private slots:
         QCOMPARE(answers[1]->title, QStringLiteral("尚未開啟範本"));
         QVERIFY(!answers[2]);
         QCOMPARE(f.net->sends().size(), 1);
+    }
+
+    // The link goes while a graphic's commands go out: the graphic is
+    // refused in the words of a down link, and only what went before counts
+    // as sent; what was left is not tried.
+    void aGraphicIsRefusedWhenTheLinkGoesWhileItsCommandsGoOut()
+    {
+        Fixture f;
+        f.link.connectTo(QStringLiteral("127.0.0.1"));
+        QSignalSpy sent(&f.link, &cglink::CgLink::sent);
+        QSignalSpy lost(&f.link, &cglink::CgLink::linkLost);
+        f.net->onSend = [&f](qint32 code, const QByteArray&) {
+            if (code == cglink::kLoadFields)
+                f.net->dropSends = true; // from the next send on
+        };
+        std::optional<std::optional<cglink::Notice>> answer;
+        f.link.prepare({QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")},
+                       {{cglink::kLoadFields, QStringLiteral("l")},
+                        {cglink::kPreview, QStringLiteral("p")},
+                        {cglink::kPlayWithFields, QStringLiteral("q")}},
+                       &f.link, [&](const std::optional<cglink::Notice>& n) { answer = n; });
+        QVERIFY(test::settled(f.link));
+        QVERIFY(answer);
+        QVERIFY(answer->has_value());
+        QCOMPARE((*answer)->text, QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線"));
+        QCOMPARE((*answer)->title, QStringLiteral("字幕機斷線"));
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.first().first().toInt(), cglink::kLoadFields);
+        QCOMPARE(lost.count(), 1);
+        QCOMPARE(f.net->sends().size(), 2);
+    }
+
+    // A library call that never returns: the link gives up waiting within
+    // its bound so that the program can end, and what the call does when it
+    // returns at last reaches no one.
+    void aBackendCallThatNeverReturnsDoesNotHoldTheExit()
+    {
+        auto net = cglink::makeQpxNet(QStringLiteral("library:" FAKE_QPXNET_PATH));
+        QVERIFY2(net, qPrintable(net.error()));
+        QLibrary lib(QStringLiteral(FAKE_QPXNET_PATH));
+        auto hold = reinterpret_cast<void (*)(qint32)>(lib.resolve("fake_hold"));
+        QVERIFY(hold);
+        // Let go in any case, so that a link that waits without a bound
+        // fails the test instead of hanging it.
+        std::promise<void> ended;
+        std::thread release([&hold, done = ended.get_future()] {
+            done.wait_for(std::chrono::seconds(8));
+            hold(0);
+        });
+        hold(1);
+        QElapsedTimer t;
+        qint64 ms = 0;
+        {
+            cglink::CgLink link(std::move(net.value()));
+            link.connectTo(QStringLiteral("127.0.0.1"));
+            link.send(cglink::kClear, cglink::kClearText);
+            QTest::qWait(50); // the send is in the library
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("has not returned")));
+            t.start();
+        }
+        ms = t.elapsed();
+        ended.set_value();
+        release.join();
+        QTest::qWait(100); // the call returns on the thread left behind
+        QVERIFY2(ms < cglink::CgLink::kStopWaitMs + 1000, qPrintable(QString::number(ms)));
     }
 
     void connectWithEmptyAnswerChangesNothingButThePanel()

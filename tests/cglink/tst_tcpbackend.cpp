@@ -1,6 +1,9 @@
+#include "CgCommands.h"
 #include "CgLink.h"
+#include "Clock.h"
 #include "Cp950.h"
 #include "FakeQpxNet.h"
+#include "LinkWatcher.h"
 #include "TcpQpxNet.h"
 #include "WireProtocol.h"
 
@@ -10,8 +13,11 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 #include <QtTest>
 #include <atomic>
+#include <memory>
+#include <optional>
 
 using namespace hp::cglink;
 namespace test = hp::test;
@@ -19,11 +25,19 @@ namespace test = hp::test;
 namespace {
 
 // A CG server on 127.0.0.1 in a thread of its own: replies with the code as
-// result and the text with "!" appended, or never replies when told to hang.
+// result and the text with "!" appended, or never replies when told to hang
+// (hangSends: to anything but a ping), or replies late.
 class ThreadedServer : public QThread {
 public:
     std::atomic<bool> hang{false};
+    std::atomic<bool> hangSends{false};
+    std::atomic<int> replyDelayMs{0};
     std::atomic<int> requests{0};
+    // Connections the server holds open.
+    std::atomic<int> open{0};
+
+    // A test that failed half-way still stops its server.
+    ~ThreadedServer() override { stop(); }
 
     quint16 start()
     {
@@ -47,16 +61,22 @@ protected:
         QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
             QTcpSocket* s = server.nextPendingConnection();
             sockets << s;
+            ++open;
+            QObject::connect(s, &QTcpSocket::disconnected, s, [this] { --open; });
             auto reader = std::make_shared<wire::FrameReader>();
             QObject::connect(s, &QTcpSocket::readyRead, s, [this, s, reader] {
                 reader->append(s->readAll());
                 QByteArray payload;
                 while (reader->next(payload) == wire::FrameReader::Status::Frame) {
                     ++requests;
-                    if (hang)
-                        continue;
                     const auto r = wire::decodeRequest(payload);
-                    s->write(wire::encodeReply({r->code, r->text + '!'}));
+                    if (hang || (hangSends && r->op != wire::Op::Ping))
+                        continue;
+                    const QByteArray reply = wire::encodeReply({r->code, r->text + '!'});
+                    if (const int ms = replyDelayMs; ms > 0)
+                        QTimer::singleShot(ms, s, [s, reply] { s->write(reply); });
+                    else
+                        s->write(reply);
                 }
             });
         });
@@ -254,6 +274,117 @@ private slots:
             QVERIFY(done.wait(100));
             QCOMPARE(done.first().first().toInt(), 0);
         }
+    }
+
+    // The CG closed the connection while the link was idle (it was
+    // restarted): the next command, whatever it is, finds the link gone and
+    // says it did not go out.
+    void aConnectionTheCgClosedIsALostLinkAtTheNextCommand()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>());
+        QSignalSpy lost(&link, &CgLink::linkLost);
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
+        server.stop();
+        QTest::qWait(200); // the link's thread sees the connection end
+        std::optional<CgReply> reply;
+        link.send(kPlayWithFields, QStringLiteral("[BYNAME][主播][E]"), &link,
+                  [&reply](const CgReply& r) { reply = r; });
+        QVERIFY(test::settled(link));
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(link.isDown());
+        QVERIFY(reply);
+        QVERIFY(!reply->wentOut);
+        QCOMPARE(reply->result, -1);
+    }
+
+    // The ping is answered but a command is not: the graphic is refused as a
+    // down link is, and no command of it counts as sent.
+    void aGraphicWhoseCommandsFindTheLinkGoneIsRefused()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
+        QSignalSpy sent(&link, &CgLink::sent);
+        QSignalSpy lost(&link, &CgLink::linkLost);
+        server.hangSends = true;
+        const int before = server.requests;
+        std::optional<std::optional<Notice>> answer;
+        link.prepare({QStringLiteral("/t/a.PRJ"), QStringLiteral("/t/")},
+                     {{kLoadFields, QStringLiteral("[BYNAME][SBO][0]EFFECT\r\n")},
+                      {kPreview, QStringLiteral("[BYNAME][SBO][/t/TempImageB.BMP][A][BMP]\r\n")}},
+                     &link, [&answer](const std::optional<Notice>& n) { answer = n; });
+        QVERIFY(test::settled(link));
+        QVERIFY(answer);
+        QVERIFY(answer->has_value());
+        QCOMPARE((*answer)->title, CgLink::linkDownNotice().title);
+        QCOMPARE((*answer)->text, CgLink::linkDownNotice().text);
+        QCOMPARE(sent.count(), 0);
+        QCOMPARE(lost.count(), 1);
+        // The ping and the load; the preview was not tried on a link known gone.
+        QCOMPARE(server.requests - before, 2);
+        server.stop();
+    }
+
+    // One session on the CG per link: a connect closes the connection it
+    // replaces, and a background connect that is not taken is closed.
+    void replacedAndUntakenConnectionsAreClosed()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(test::connectWait(link, address(port)) >= 1);
+        QTRY_COMPARE(int(server.open), 1);
+
+        // Connected, then forgotten: another connect came first.
+        QSignalSpy done(&link, &CgLink::backgroundConnected);
+        link.connectInBackground();
+        QVERIFY(done.wait(1000));
+        QVERIFY(done.takeFirst().first().toInt() >= 1);
+        QCOMPARE(int(server.open), 2);
+        link.abandonBackgroundConnect();
+        QVERIFY(test::settled(link));
+        QTRY_COMPARE(int(server.open), 1);
+
+        // Taken: it replaces the link's connection.
+        link.connectInBackground();
+        QVERIFY(done.wait(1000));
+        link.adopt(done.takeFirst().first().toInt());
+        QVERIFY(test::settled(link));
+        QTRY_COMPARE(int(server.open), 1);
+        QCOMPARE(test::sendWait(link, kLoadFields, QStringLiteral("x")), kLoadFields);
+        server.stop();
+    }
+
+    // The console closed while its watcher's attempt waited for the CG's
+    // answer: the attempt ends with it instead of leaving a connection open.
+    void aWatcherThatGoesTakesItsAttemptWithIt()
+    {
+        ThreadedServer server;
+        const quint16 port = server.start();
+        CgLink link(std::make_shared<TcpQpxNet>(300));
+        QVERIFY(test::connectWait(link, address(port)) >= 1);
+        TemplateProject project;
+        hp::app::FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(19, 0, 0))};
+        auto watcher =
+            std::make_unique<LinkWatcher>(link, project, clock, [](int, const QString&, bool) {});
+        watcher->setInterval(20);
+        server.hang = true;
+        link.colorBar(); // times out: the link is lost and the watcher tries again
+        QVERIFY(test::settled(link));
+        const int before = server.requests;
+        server.replyDelayMs = 150;
+        server.hang = false;
+        // The attempt's ping is in; its answer is on the way.
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests > before, 1000);
+        watcher.reset();
+        QTest::qWait(400);
+        QVERIFY(test::settled(link));
+        QCOMPARE(int(server.open), 0);
+        server.stop();
     }
 
     void abandonedBackgroundConnectReportsNothing()

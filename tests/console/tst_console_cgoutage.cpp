@@ -166,6 +166,29 @@ private slots:
         o.expectBack(opens);
     }
 
+    // The CG was restarted while the console stood idle: the play that finds
+    // its connection closed shows the link lost, the console reconnects by
+    // itself, and the play that did not go out is not on the tally.
+    void cgRestartedWhileIdleIsFoundByThePlay()
+    {
+        Outage o;
+        QVERIFY(o.open());
+        const int opens = o.projectOpens();
+        const int plays = o.logged(cglink::kPlayWithFields);
+        QVERIFY(o.selectInGame(6));
+        o.cg.kill();
+        QVERIFY(o.restart());
+        QTest::qWait(300); // the console's link sees its connection end
+        o.f.h.messages();
+        QVERIFY(o.f.click(QStringLiteral("Command5")));
+        QTRY_VERIFY_WITH_TIMEOUT(o.cgPanel().startsWith(QStringLiteral("已恢復連接字幕機")), 5000);
+        QTRY_COMPARE(o.projectOpens(), opens + 1);
+        QCOMPARE(o.logged(cglink::kPlayWithFields), plays);
+        QCOMPARE(o.f.text(QStringLiteral("OnAir_Lab")), QStringLiteral("連線後播出狀態不明"));
+        QCOMPARE(o.f.h.messages(), QStringList());
+        o.expectBack(opens);
+    }
+
     // The CG accepts but does not answer: the console never waits on it.
     // Count clicks are handled at once; the link shows down within its bound;
     // what the operator played meanwhile does not go to air when the CG

@@ -140,6 +140,47 @@ private slots:
         QCOMPARE(f.image(QStringLiteral("Image3")), Graphics::size(288, 194));
     }
 
+    // The link goes while the console plays: a play that did not reach the
+    // CG is not on air, and a quick count whose ping passed but whose
+    // command found the link gone is refused and not tallied.
+    void whatNeverReachedTheCgIsNotOnAir()
+    {
+        OnAir f;
+        QVERIFY(f.tdb.ok());
+        QVERIFY(f.play(QStringLiteral("List3"), 6, QStringLiteral("Command5")));
+        QCOMPARE(f.tally(), (QStringList{QStringLiteral("第一層 7.SBO表 19:00:00")}));
+
+        f.h.net->dropSends = true;
+        f.h.clock.set(QDateTime(QDate(2026, 12, 8), QTime(19, 1, 0)));
+        QVERIFY(f.click(QStringLiteral("Command5")));
+        QCOMPARE(f.tally(), (QStringList{QStringLiteral("連線後播出狀態不明")}));
+        QCOMPARE(f.h.panels(test::C).value(0), QStringLiteral("字幕機斷線於19:01:00"));
+        QCOMPARE(f.h.messages(), QStringList());
+
+        // Connected again, the ping passes; the command does not.
+        f.h.answer(QStringLiteral("input"), QStringLiteral("127.0.0.1"));
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mQPXServer"))));
+        QVERIFY(f.click(QStringLiteral("SBO_Cmd")));
+        QCOMPARE(f.h.messages(),
+                 QStringList{QStringLiteral("請檢查字幕機連線,或重新取得字幕機連線/字幕機斷線")});
+        QCOMPARE(f.tally(), (QStringList{QStringLiteral("連線後播出狀態不明")}));
+        QCOMPARE(f.h.panels(test::C).value(0), QStringLiteral("字幕機斷線於19:01:00"));
+        // Nor does a list graphic: refused the same way, and the panel plays
+        // what it had.
+        f.h.answer(QStringLiteral("input"), QStringLiteral("127.0.0.1"));
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mQPXServer"))));
+        QVERIFY(f.select(QStringLiteral("List3"), 4));
+        QCOMPARE(f.h.messages().size(), 1);
+        QVERIFY(f.enabled(QStringLiteral("Command5")));
+        f.h.net->dropSends = false;
+        f.h.answer(QStringLiteral("input"), QStringLiteral("127.0.0.1"));
+        QVERIFY(f.h.ok(f.h.menu(test::C, QStringLiteral("mQPXServer"))));
+        f.sent();
+        QVERIFY(f.click(QStringLiteral("Command5")));
+        QVERIFY(f.sent().value(0).text.startsWith(QStringLiteral("[BYNAME][SBO][10][E]")));
+        QCOMPARE(f.tally(), (QStringList{QStringLiteral("第一層 7.SBO表 19:01:00")}));
+    }
+
     void aPinchHitterReachesTheCuedBatterPage_data() { test::TestDatabase::addEngineRows(); }
     void aPinchHitterReachesTheCuedBatterPage()
     {

@@ -20,18 +20,32 @@ void FakeQpxNet::keep(Call call)
 qint32 FakeQpxNet::connectQpxSystem(const QByteArray& address)
 {
     keep({QStringLiteral("connect"), 0, 0, address});
-    return connectResult;
+    const qint32 handle = connectResult;
+    const QMutexLocker lock(&m_mutex);
+    m_dropped.remove(handle);
+    return handle;
 }
 
 qint32 FakeQpxNet::isConnected(qint32 handle)
 {
     keep({QStringLiteral("isConnected"), handle, 0, {}});
-    return connectedAnswer;
+    return dropped(handle) ? 0 : qint32(connectedAnswer);
+}
+
+bool FakeQpxNet::dropped(qint32 handle) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_dropped.contains(handle);
 }
 
 qint32 FakeQpxNet::sendCommand(qint32 handle, qint32 code, QByteArray& buffer)
 {
     keep({QStringLiteral("send"), handle, code, buffer});
+    if (dropSends) {
+        const QMutexLocker lock(&m_mutex);
+        m_dropped.insert(handle);
+        return -1;
+    }
     if (onSend)
         onSend(code, buffer);
     if (sendReplacement)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <atomic>
 #include <functional>
 
@@ -30,6 +31,9 @@ public:
     std::atomic<qint32> sendResult = 1;
     // Every call waits this long before it returns, as a slow CG would.
     std::atomic<int> delayMs = 0;
+    // Every send finds the link gone, as a tcp exchange that failed: the
+    // handle is dropped (and answers 0 to isConnected) until it is connected again.
+    std::atomic<bool> dropSends = false;
     // When set (before the sends it is for), the buffer of a send comes back as this.
     std::optional<QByteArray> sendReplacement;
     // Acts as the CG would on a send (writes a preview, …); set before the
@@ -40,6 +44,7 @@ public:
     qint32 isConnected(qint32 handle) override;
     qint32 sendCommand(qint32 handle, qint32 code, QByteArray& buffer) override;
     qint32 colorBar(qint32 handle) override;
+    bool dropped(qint32 handle) const override;
 
     QList<Call> calls() const;
     void clearCalls();
@@ -50,6 +55,7 @@ private:
 
     mutable QMutex m_mutex;
     QList<Call> m_calls;
+    QSet<qint32> m_dropped;
 };
 
 // Spins the event loop until every command posted on the link is done and
