@@ -14,14 +14,14 @@ namespace hp::console {
 
 namespace {
 
-struct CounterSpec {
+struct CounterField {
     const char* name;
     const char* header;
     const char* column; // column of the pitching table; nullptr: not stored
 };
 
 // In the order of PitcherPanel::Counter.
-const CounterSpec kCounters[] = {
+const CounterField kCounters[] = {
     {"RoundS_txt", "局數/3", "局數"},  {"BallG_txt", "好球", "好球"},
     {"BallB_txt", "壞球", "壞球"},     {"Ball_txt", "球數", nullptr},
     {"SaveP_txt", "被安打", "被安打"}, {"HomeP_txt", "全壘打", "被全壘打"},
